@@ -1,0 +1,21 @@
+#include "probe/core/worker_entry.h"
+
+#include "probe/core/event_line.h"
+#include "probe/core/exit_codes.h"
+#include "probe/stress/cpu_stress.h"
+
+int RunMode(const Options& options) {
+  switch (options.load) {
+    case kModeCpu:
+      return RunCpuStress(options);
+    default:
+      // Modes not built into this worker yet fail to start without a line.
+      return kExitFailed;
+  }
+}
+
+int WorkerEntry() {
+  TakeOutputHandle();
+  const Options options = ParseProcessOptions();
+  return RunMode(options);
+}

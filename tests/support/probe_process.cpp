@@ -1,0 +1,138 @@
+#include "tests/support/probe_process.h"
+
+#include <chrono>
+
+std::wstring BesideThisProgram(const wchar_t* fileName) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  return folder + fileName;
+}
+
+std::string EventOf(const EventLine& line) {
+  if (!line.json.is_object() || !line.json.contains("event")) return "";
+  return line.json["event"].get<std::string>();
+}
+
+ProbeProcess::~ProbeProcess() {
+  if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.Get(), 255);
+  }
+  stdinWrite_.Reset();
+  if (reader_.joinable()) reader_.join();
+}
+
+bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, const std::wstring& stdinFile,
+                         const std::wstring& program) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE outRead = nullptr, outWrite = nullptr;
+  if (!CreatePipe(&outRead, &outWrite, &inheritable, 0)) return false;
+  stdoutRead_.Reset(outRead);
+  UniqueHandle childOut(outWrite);
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+
+  UniqueHandle childIn;
+  if (stdinKind == StdinKind::Pipe) {
+    HANDLE inRead = nullptr, inWrite = nullptr;
+    if (!CreatePipe(&inRead, &inWrite, &inheritable, 0)) return false;
+    childIn.Reset(inRead);
+    stdinWrite_.Reset(inWrite);
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+  } else {
+    const wchar_t* name = stdinKind == StdinKind::Nul ? L"NUL" : stdinFile.c_str();
+    childIn.Reset(CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!childIn) return false;
+  }
+
+  const std::wstring path = BesideThisProgram(program.c_str());
+  std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = childIn.Get();
+  startup.hStdOutput = childOut.Get();
+  startup.hStdError = childOut.Get();
+  PROCESS_INFORMATION info{};
+  QueryPerformanceFrequency(&frequency_);
+  QueryPerformanceCounter(&started_);
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    return false;
+  }
+  process_.Reset(info.hProcess);
+  CloseHandle(info.hThread);
+  // Only the child may hold the write end, so its exit ends our reads.
+  childOut.Reset();
+  reader_ = std::thread([this] { ReadOutput(); });
+  return true;
+}
+
+double ProbeProcess::Elapsed() const {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - started_.QuadPart) / static_cast<double>(frequency_.QuadPart);
+}
+
+void ProbeProcess::ReadOutput() {
+  std::string pending;
+  for (;;) {
+    char chunk[4096];
+    DWORD read = 0;
+    if (!ReadFile(stdoutRead_.Get(), chunk, sizeof(chunk), &read, nullptr) || read == 0) break;
+    const double arrival = Elapsed();
+    pending.append(chunk, read);
+    size_t end;
+    while ((end = pending.find('\n')) != std::string::npos) {
+      EventLine line;
+      line.text = pending.substr(0, end);
+      line.json = nlohmann::json::parse(line.text, nullptr, false);
+      line.arrival = arrival;
+      pending.erase(0, end + 1);
+      std::lock_guard lock(mutex_);
+      lines_.push_back(std::move(line));
+      changed_.notify_all();
+    }
+  }
+  std::lock_guard lock(mutex_);
+  if (!pending.empty()) {
+    // A last line without its "\n" is kept so the test sees it and fails.
+    lines_.push_back({pending, nlohmann::json::parse(pending, nullptr, false), Elapsed()});
+  }
+  outputEnded_ = true;
+  changed_.notify_all();
+}
+
+bool ProbeProcess::WriteStdin(const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(stdinWrite_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+void ProbeProcess::CloseStdin() { stdinWrite_.Reset(); }
+
+bool ProbeProcess::WaitForLines(size_t count, DWORD timeoutMs) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                    [&] { return lines_.size() >= count || outputEnded_; });
+  return lines_.size() >= count;
+}
+
+DWORD ProbeProcess::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process_.Get(), 255);
+    WaitForSingleObject(process_.Get(), INFINITE);
+    if (reader_.joinable()) reader_.join();
+    return STILL_ACTIVE;
+  }
+  if (reader_.joinable()) reader_.join();
+  DWORD code = 0;
+  GetExitCodeProcess(process_.Get(), &code);
+  return code;
+}
+
+std::vector<EventLine> ProbeProcess::Lines() {
+  std::lock_guard lock(mutex_);
+  return lines_;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/unique_handle.h"
+
+// What the host does with the worker: starts vantorelprobe.exe with pipes on
+// its standard input and output, collects its event lines as they arrive,
+// writes "q" or closes the input, and takes the exit code.
+
+struct EventLine {
+  std::string text;
+  nlohmann::json json;  // discarded when the text is not valid JSON
+  double arrival = 0;   // seconds since the process was started
+};
+
+enum class StdinKind { Pipe, Nul, File };
+
+// Full path of a program that lies beside the running test executable.
+std::wstring BesideThisProgram(const wchar_t* fileName);
+
+class ProbeProcess {
+ public:
+  ProbeProcess() = default;
+  ProbeProcess(const ProbeProcess&) = delete;
+  ProbeProcess& operator=(const ProbeProcess&) = delete;
+  ~ProbeProcess();
+
+  // arguments follows the program name on the command line.
+  bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
+             const std::wstring& stdinFile = L"", const std::wstring& program = L"vantorelprobe.exe");
+
+  bool WriteStdin(const std::string& bytes);
+  void CloseStdin();
+
+  // Waits until at least count lines arrived (or the output ended).
+  bool WaitForLines(size_t count, DWORD timeoutMs);
+  // Waits for the exit and the end of the output; returns the exit code, or
+  // STILL_ACTIVE when the time ran out (the process is then killed).
+  DWORD WaitForExit(DWORD timeoutMs);
+
+  std::vector<EventLine> Lines();
+  double Elapsed() const;
+
+ private:
+  void ReadOutput();
+
+  UniqueHandle process_;
+  UniqueHandle stdinWrite_;
+  UniqueHandle stdoutRead_;
+  std::thread reader_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<EventLine> lines_;
+  bool outputEnded_ = false;
+  LARGE_INTEGER frequency_{}, started_{};
+};
+
+// "start", "end", "error"... of a line, or "" for a sample line.
+std::string EventOf(const EventLine& line);
