@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Everything vantorel-cli prints goes through here: UTF-16 straight to a
+// console, UTF-8 without a byte-order mark when output is redirected, and one
+// transient status line that only a console shows. Main thread only.
+
+// Takes the standard output handle and whether it is a console.
+void InitConsoleOutput();
+// The same for a given handle; tests hand in a pipe or a file.
+void InitConsoleOutput(HANDLE output);
+
+bool OutputIsConsole();
+
+void WriteOut(std::wstring_view text);
+std::wstring Utf8ToWide(std::string_view bytes);
+void ClearStatusLine();
+void PrintMessage(std::wstring_view text);
+void ShowStatusLine(std::wstring_view text);
+
+// What ShowStatusLine writes for text in a window width units wide when the
+// status line on screen is oldLength units long; newLength receives the length
+// of the line it leaves on screen.
+std::wstring ComposeStatusLine(std::wstring_view text, int width, size_t oldLength, size_t* newLength);
