@@ -89,27 +89,41 @@ bool WaitForConnection(Relay& relay) {
   return waited == WAIT_OBJECT_0 && GetOverlappedResult(relay.pipe, &relay.connect, &ignored, FALSE);
 }
 
-void Handle(const PipeMessage& message, int& result) {
-  switch (message.type) {
-    case kOutputMessage:
-      ClearStatusLine();
-      WriteOut(Utf8ToWide(message.payload));
-      break;
-    case kStatusMessage:
-      ShowStatusLine(Utf8ToWide(message.payload));
-      break;
-    case kExitMessage:
-      result = ParseExitPayload(message.payload);
-      break;
-    default:
-      break;
+// Output messages that follow each other go out in one write: the text is the
+// same as one write per message (each payload is still decoded on its own), but
+// a stream of small messages no longer costs a system call each.
+struct Printer {
+  std::wstring pending;
+  int result = -1;
+
+  void Flush() {
+    WriteOut(pending);
+    pending.clear();
   }
-}
+
+  void Handle(const PipeMessage& message) {
+    switch (message.type) {
+      case kOutputMessage:
+        if (pending.empty()) ClearStatusLine();
+        pending += Utf8ToWide(message.payload);
+        break;
+      case kStatusMessage:
+        Flush();
+        ShowStatusLine(Utf8ToWide(message.payload));
+        break;
+      case kExitMessage:
+        result = ParseExitPayload(message.payload);
+        break;
+      default:
+        break;
+    }
+  }
+};
 
 // Prints what the host sends until its exit message, the end of the stream, a
 // broken stream or an interrupt. Returns the run result, -1 when none came.
 int ReadMessages(Relay& relay) {
-  int result = -1;
+  Printer printer;
   MessageReader reader;
   std::vector<char> buffer(kReadBufferBytes);
   while (!Interrupted()) {
@@ -132,12 +146,13 @@ int ReadMessages(Relay& relay) {
     if (received > 0) {
       reader.Append(buffer.data(), received);
       PipeMessage message;
-      while (reader.Next(message)) Handle(message, result);
+      while (reader.Next(message)) printer.Handle(message);
+      printer.Flush();
       if (reader.Broken()) break;
     }
-    if (result >= 0) break;
+    if (printer.result >= 0) break;
   }
-  return result;
+  return printer.result;
 }
 
 }  // namespace

@@ -14,6 +14,12 @@
 //   bulk COUNT SIZE               COUNT output messages of SIZE bytes each
 //   close                         close the pipe and end here
 //   noconnect                     end without opening the pipe
+//
+// For the relay benchmark it also copies the same message stream between two
+// processes without vantorel-cli: "--direct COUNT SIZE FILE" starts itself as
+// "--emit COUNT SIZE", which writes the stream of "bulk COUNT SIZE" to its
+// standard output, and copies that pipe into FILE in 8 KiB reads.
+// VANTOREL_STANDIN_TIMING names a file that receives the seconds a bulk write took.
 // Texts take the escapes \n \r \t \\ and \xHH (any byte, valid UTF-8 or not).
 #include <windows.h>
 #include <shellapi.h>
@@ -100,6 +106,69 @@ struct Pipe {
   }
 };
 
+// The benchmark's clock: the writer blocks once the pipe's buffer is full, so
+// the time to its last write is the reader's time to within one buffer.
+void WriteTiming(double seconds) {
+  const std::wstring path = Environment(L"VANTOREL_STANDIN_TIMING");
+  if (path.empty()) return;
+  const std::string text = std::to_string(seconds) + "\n";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void WriteBulk(Pipe& pipe, unsigned long count, unsigned long size) {
+  LARGE_INTEGER frequency, started, ended;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&started);
+  std::string payload(size, 'x');
+  if (size > 0) payload.back() = '\n';
+  const std::string one = Message('O', payload);
+  std::string batch;
+  for (unsigned long i = 0; i < count; ++i) {
+    batch += one;
+    if (batch.size() >= 65536) {
+      pipe.Write(batch);
+      batch.clear();
+    }
+  }
+  pipe.Write(batch);
+  QueryPerformanceCounter(&ended);
+  WriteTiming(static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart));
+}
+
+// The baseline of the relay benchmark: the same bytes, one pipe, two processes.
+int DirectCopy(unsigned long count, unsigned long size, const wchar_t* file) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 65536)) return 3;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --emit " + std::to_wstring(count) + L" " +
+                             std::to_wstring(size);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    return 3;
+  }
+  CloseHandle(writeEnd);
+  HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  std::vector<char> buffer(8192);
+  DWORD got = 0, written = 0;
+  while (ReadFile(readEnd, buffer.data(), 8192, &got, nullptr) && got > 0) {
+    WriteFile(out, buffer.data(), got, &written, nullptr);
+  }
+  CloseHandle(out);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  return 0;
+}
+
 void RunScript(Pipe& pipe, const std::string& script) {
   size_t at = 0;
   while (at < script.size()) {
@@ -127,19 +196,7 @@ void RunScript(Pipe& pipe, const std::string& script) {
     } else if (word == "bulk") {
       char* next = nullptr;
       const unsigned long count = std::strtoul(rest.c_str(), &next, 10);
-      const unsigned long size = std::strtoul(next, nullptr, 10);
-      std::string payload(size, 'x');
-      if (size > 0) payload.back() = '\n';
-      const std::string one = Message('O', payload);
-      std::string batch;
-      for (unsigned long i = 0; i < count; ++i) {
-        batch += one;
-        if (batch.size() >= 65536) {
-          pipe.Write(batch);
-          batch.clear();
-        }
-      }
-      pipe.Write(batch);
+      WriteBulk(pipe, count, std::strtoul(next, nullptr, 10));
     } else if (word == "close") {
       return;
     }
@@ -181,6 +238,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (arguments != nullptr && count == 4 && std::wstring(arguments[1]) == L"--emit") {
+    Pipe out;
+    out.handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    WriteBulk(out, std::wcstoul(arguments[2], nullptr, 10), std::wcstoul(arguments[3], nullptr, 10));
+    return 0;
+  }
+  if (arguments != nullptr && count == 5 && std::wstring(arguments[1]) == L"--direct") {
+    return DirectCopy(std::wcstoul(arguments[2], nullptr, 10), std::wcstoul(arguments[3], nullptr, 10), arguments[4]);
+  }
   if (arguments == nullptr || count < 5 || std::wstring(arguments[1]) != L"--cli" ||
       std::wstring(arguments[3]) != L"--cwd") {
     return 2;
