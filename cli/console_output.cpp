@@ -28,20 +28,39 @@ void WriteOut(std::wstring_view text) {
     WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return;
-  std::vector<char> utf8(static_cast<size_t>(bytes));
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-  WriteFile(output, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);
+  std::vector<char> utf8(text.size());
+  size_t ascii = 0;
+  while (ascii < text.size() && text[ascii] < 0x80) {
+    utf8[ascii] = static_cast<char>(text[ascii]);
+    ++ascii;
+  }
+  if (ascii < text.size()) {  // most output is ASCII and needs no conversion call
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return;
+    utf8.resize(static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  }
+  WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+void AppendUtf8ToWide(std::wstring& text, std::string_view bytes) {
+  size_t ascii = 0;
+  while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+  if (ascii == bytes.size()) {  // most payloads are ASCII and need no conversion call
+    text.append(bytes.begin(), bytes.end());
+    return;
+  }
+  const int units = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (units <= 0) return;
+  const size_t start = text.size();
+  text.resize(start + static_cast<size_t>(units));
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data() + start, units);
 }
 
 std::wstring Utf8ToWide(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int units = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (units <= 0) return {};
-  std::wstring text(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
+  std::wstring text;
+  AppendUtf8ToWide(text, bytes);
   return text;
 }
 

@@ -18,6 +18,8 @@ bool OutputIsConsole();
 
 void WriteOut(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view bytes);
+// The same, appended to text, as the relay collects output messages.
+void AppendUtf8ToWide(std::wstring& text, std::string_view bytes);
 void ClearStatusLine();
 void PrintMessage(std::wstring_view text);
 void ShowStatusLine(std::wstring_view text);

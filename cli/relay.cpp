@@ -105,7 +105,7 @@ struct Printer {
     switch (message.type) {
       case kOutputMessage:
         if (pending.empty()) ClearStatusLine();
-        pending += Utf8ToWide(message.payload);
+        AppendUtf8ToWide(pending, message.payload);
         break;
       case kStatusMessage:
         Flush();
