@@ -191,6 +191,14 @@ TEST_F(CliRun, BrokenRunsEndWithFourAndTheirMessage) {
   }
 }
 
+// Catches a relay that stops at the exit message and drops what followed it in the same read.
+TEST_F(CliRun, MessagesAfterTheExitInTheSameReadAreStillHandled) {
+  Script("hold\nO one \nS status\nO two \nX 3\nO three\nflush\npause 200\nO too late\n");
+  const ProgramRun run = Cli(L"get");
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_EQ(run.output, "one two three");
+}
+
 // Catches an exit message of 0 being mistaken for a missing one.
 TEST_F(CliRun, ExitZeroWithoutOutputSucceeds) {
   Script("X 0\n");

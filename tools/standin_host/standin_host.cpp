@@ -10,6 +10,7 @@
 //   M letter text                 a message of any type letter
 //   length N                      a bare output header declaring N bytes
 //   split N                       write what follows in pieces of N bytes (0: whole)
+//   hold / flush                  collect what follows and write it in one piece
 //   pause MS                      wait before going on
 //   bulk COUNT SIZE               COUNT output messages of SIZE bytes each
 //   close                         close the pipe and end here
@@ -95,8 +96,14 @@ std::string Message(char type, const std::string& payload) {
 struct Pipe {
   HANDLE handle = INVALID_HANDLE_VALUE;
   size_t split = 0;
+  bool holding = false;
+  std::string held;
 
   void Write(const std::string& bytes) {
+    if (holding) {
+      held += bytes;
+      return;
+    }
     const size_t piece = split == 0 ? bytes.size() : split;
     for (size_t at = 0; at < bytes.size(); at += piece) {
       const size_t count = bytes.size() - at < piece ? bytes.size() - at : piece;
@@ -191,6 +198,12 @@ void RunScript(Pipe& pipe, const std::string& script) {
       pipe.Write(header);
     } else if (word == "split") {
       pipe.split = std::strtoul(rest.c_str(), nullptr, 10);
+    } else if (word == "hold") {
+      pipe.holding = true;
+    } else if (word == "flush") {
+      pipe.holding = false;
+      pipe.Write(pipe.held);
+      pipe.held.clear();
     } else if (word == "pause") {
       Sleep(std::strtoul(rest.c_str(), nullptr, 10));
     } else if (word == "bulk") {
