@@ -73,8 +73,15 @@ struct Relay {
   HANDLE process = nullptr;
   HANDLE event = nullptr;  // left to process exit
   OVERLAPPED connect = {};
+  bool connectPending = false;
 
   ~Relay() {
+    if (connectPending) {
+      // The system writes into connect until the cancelled wait has ended.
+      CancelIo(pipe);
+      DWORD ignored = 0;
+      GetOverlappedResult(pipe, &connect, &ignored, TRUE);
+    }
     if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
     if (process != nullptr) CloseHandle(process);
   }
@@ -185,7 +192,9 @@ int RunCli() {
     const DWORD error = GetLastError();
     if (error == ERROR_PIPE_CONNECTED) {
       connected = true;
-    } else if (error != ERROR_IO_PENDING) {
+    } else if (error == ERROR_IO_PENDING) {
+      relay.connectPending = true;
+    } else {
       PrintMessage(text.notStarted);
       return kExitCouldNotRun;
     }
@@ -212,12 +221,12 @@ int RunCli() {
   relay.process = launch.hProcess;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
-  if (!connected && !WaitForConnection(relay)) {
-    CancelIo(relay.pipe);
-    DWORD ignored = 0;
-    GetOverlappedResult(relay.pipe, &relay.connect, &ignored, TRUE);
-    PrintMessage(text.notStarted);
-    return kExitCouldNotRun;
+  if (!connected) {
+    if (!WaitForConnection(relay)) {
+      PrintMessage(text.notStarted);
+      return kExitCouldNotRun;  // the destructor cancels the connect
+    }
+    relay.connectPending = false;
   }
 
   const int result = ReadMessages(relay);
