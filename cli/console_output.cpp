@@ -1,5 +1,7 @@
 #include "cli/console_output.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -44,10 +46,26 @@ void WriteOut(std::wstring_view text) {
   WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+  size_t i = 0;
+  // Eight bytes at a time: the host's output is mostly long runs of ASCII.
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void AppendUtf8ToWide(std::wstring& text, std::string_view bytes) {
-  size_t ascii = 0;
-  while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
-  if (ascii == bytes.size()) {  // most payloads are ASCII and need no conversion call
+  if (IsAscii(bytes)) {  // most payloads are ASCII and need no conversion call
     text.append(bytes.begin(), bytes.end());
     return;
   }
@@ -62,6 +80,32 @@ std::wstring Utf8ToWide(std::string_view bytes) {
   std::wstring text;
   AppendUtf8ToWide(text, bytes);
   return text;
+}
+
+void AppendCleanUtf8(std::string& utf8, std::string_view bytes) {
+  if (IsAscii(bytes)) {
+    utf8 += bytes;
+    return;
+  }
+  const std::wstring text = Utf8ToWide(bytes);
+  if (text.empty()) return;
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return;
+  const size_t start = utf8.size();
+  utf8.resize(start + static_cast<size_t>(size));
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data() + start, size, nullptr,
+                      nullptr);
+}
+
+void WriteOutUtf8(std::string_view utf8) {
+  if (utf8.empty() || output == INVALID_HANDLE_VALUE || output == nullptr) return;
+  if (console) {
+    WriteOut(Utf8ToWide(utf8));
+    return;
+  }
+  DWORD written = 0;
+  WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 void ClearStatusLine() {

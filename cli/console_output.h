@@ -18,8 +18,16 @@ bool OutputIsConsole();
 
 void WriteOut(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view bytes);
-// The same, appended to text, as the relay collects output messages.
+// The same, appended to text.
 void AppendUtf8ToWide(std::wstring& text, std::string_view bytes);
+
+// The host's output goes out as it came when it is well-formed, which saves
+// two conversions per message on the way to a redirected file:
+// AppendCleanUtf8 appends bytes to utf8 as WriteOut(Utf8ToWide(bytes)) would
+// print them (malformed sequences become U+FFFD), and WriteOutUtf8 writes such
+// well-formed text: unchanged when redirected, as UTF-16 to a console.
+void AppendCleanUtf8(std::string& utf8, std::string_view bytes);
+void WriteOutUtf8(std::string_view utf8);
 void ClearStatusLine();
 void PrintMessage(std::wstring_view text);
 void ShowStatusLine(std::wstring_view text);

@@ -97,14 +97,14 @@ bool WaitForConnection(Relay& relay) {
 }
 
 // Output messages that follow each other go out in one write: the text is the
-// same as one write per message (each payload is still decoded on its own), but
+// same as one write per message (each payload is still checked on its own), but
 // a stream of small messages no longer costs a system call each.
 struct Printer {
-  std::wstring pending;
+  std::string pending;
   int result = -1;
 
   void Flush() {
-    WriteOut(pending);
+    WriteOutUtf8(pending);
     pending.clear();
   }
 
@@ -112,7 +112,7 @@ struct Printer {
     switch (message.type) {
       case kOutputMessage:
         if (pending.empty()) ClearStatusLine();
-        AppendUtf8ToWide(pending, message.payload);
+        AppendCleanUtf8(pending, message.payload);
         break;
       case kStatusMessage:
         Flush();

@@ -90,4 +90,33 @@ TEST(Utf8ToWide, ConvertsAndReplacesMalformedBytes) {
   EXPECT_EQ(Utf8ToWide("\xf0\x9f\x98\x80"), L"\xD83D\xDE00");
 }
 
+// Catches the shortcut for well-formed output letting malformed bytes through,
+// or changing well-formed text, against the plain decode-and-encode path.
+TEST(AppendCleanUtf8, MatchesDecodingAndEncodingEachPayload) {
+  const std::string cases[] = {"",
+                               "plain ascii, longer than eight bytes\n",
+                               "gr\xc3\xbc\xc3\x9f \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80",
+                               "bad \xff byte",
+                               "cut \xe6\x97",
+                               "\xed\xa0\x80 encoded surrogate",
+                               "0123456\x80"};
+  for (const std::string& payload : cases) {
+    SCOPED_TRACE(testing::PrintToString(payload));
+    std::string clean = "kept:";
+    AppendCleanUtf8(clean, payload);
+
+    Redirected out;
+    WriteOut(L"kept:" + Utf8ToWide(payload));
+    EXPECT_EQ(clean, out.Bytes());
+  }
+}
+
+// Catches well-formed output altered on its way to a redirected file.
+TEST(WriteOutUtf8, WritesRedirectedTextUnchanged) {
+  Redirected out;
+  WriteOutUtf8("a\xc3\xa9\n");
+  WriteOutUtf8("");
+  EXPECT_EQ(out.Bytes(), "a\xc3\xa9\n");
+}
+
 }  // namespace
