@@ -1,0 +1,3 @@
+#include "cli/relay.h"
+
+int wmain() { return RunCli(); }

@@ -1,0 +1,255 @@
+// vantorel-cli end to end: started with its output redirected, it launches the
+// stand-in host "Vantorel.exe" that lies beside it, which follows a script.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "cli/cli_text_table.h"
+#include "common/host/host_executable.h"
+#include "tests/support/probe_process.h"
+#include "tests/support/unique_handle.h"
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + name;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+struct ProgramRun {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;
+};
+
+// Starts program with its standard output on a pipe, the way a shell redirects it.
+ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"") {
+  ProgramRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+  UniqueHandle read(readEnd), write(writeEnd);
+  SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0);
+  UniqueHandle nul(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
+
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul.Get();
+  startup.hStdOutput = write.Get();
+  startup.hStdError = write.Get();
+  std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+    ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
+    return run;
+  }
+  CloseHandle(process.hThread);
+  UniqueHandle child(process.hProcess);
+  write.Reset();
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(read.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) run.output.append(chunk, got);
+  WaitForSingleObject(child.Get(), 60000);
+  GetExitCodeProcess(child.Get(), &run.exitCode);
+  return run;
+}
+
+class CliRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue);
+    DeleteFileW(record_.c_str());
+    SetEnvironmentVariableW(L"VANTOREL_STANDIN_RECORD", record_.c_str());
+    SetEnvironmentVariableW(L"VANTOREL_STANDIN_SCRIPT", nullptr);
+  }
+  void TearDown() override {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue);
+    SetEnvironmentVariableW(L"VANTOREL_STANDIN_RECORD", nullptr);
+    SetEnvironmentVariableW(L"VANTOREL_STANDIN_SCRIPT", nullptr);
+    DeleteFileW(script_.c_str());
+    DeleteFileW(record_.c_str());
+  }
+
+  void Script(const std::string& text) {
+    WriteFileBytes(script_, text);
+    SetEnvironmentVariableW(L"VANTOREL_STANDIN_SCRIPT", script_.c_str());
+  }
+  ProgramRun Cli(const std::wstring& arguments, const std::wstring& directory = L"") {
+    return RunProgram(BesideThisProgram(L"vantorel-cli.exe"), arguments, directory);
+  }
+  bool HostStarted() { return GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  std::string Recorded() { return ReadFileBytes(record_); }
+
+  static std::string Line(const wchar_t* text) { return ToUtf8(text) + "\n"; }
+  const CliTextRow& english_ = kCliTextTable[0];
+
+ private:
+  std::wstring script_ = TempPath(L"vantorel-standin-script.txt");
+  std::wstring record_ = TempPath(L"vantorel-standin-record.txt");
+};
+
+// Catches help words relayed to the host, or help output in the wrong form.
+TEST_F(CliRun, HelpWordsPrintTheHelpAndStartNothing) {
+  const std::string help = ToUtf8(english_.help) + "\n";
+  for (const wchar_t* arguments : {L"", L"HELP", L"/?", L"-H", L"--help list"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+    const ProgramRun run = Cli(arguments);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, help);
+    EXPECT_FALSE(HostStarted());
+  }
+  Script("X 0\n");
+  const ProgramRun relayed = Cli(L"helpme");
+  EXPECT_EQ(relayed.exitCode, 0u);
+  EXPECT_EQ(relayed.output, "");
+  EXPECT_TRUE(HostStarted());
+}
+
+// Catches output bytes altered on the way (encoding, BOM, split messages, status
+// text leaking into a file) and the host's exit code not passed through.
+TEST_F(CliRun, RelaysOutputExactlyAndPassesTheExitCodeOn) {
+  const std::string expected = "first line\nzweite Zeile: gr\xc3\xbc\xc3\x9f\n\xe6\x97\xa5\xe6\x9c\xac bad:\xef\xbf\xbd\nlast";
+  struct Case {
+    const char* name;
+    std::string script;
+    DWORD exitCode;
+  } cases[] = {
+      {"whole messages",
+       "S starting\nO first line\\n\nS halfway\tthere\nO zweite Zeile: gr\xc3\xbc\xc3\x9f\\n\nM Q skipped\n"
+       "O \xe6\x97\xa5\xe6\x9c\xac bad:\\xff\\n\nO last\nX 7\n",
+       7},
+      {"split at every byte",
+       "split 1\nO first line\\n\nS status\nO zweite Zeile: gr\xc3\xbc\xc3\x9f\\n\npause 50\n"
+       "O \xe6\x97\xa5\xe6\x9c\xac bad:\\xff\\n\nO last\nX 255\n",
+       255},
+      {"pieces of three with pauses",
+       "split 3\nO first line\\n\npause 300\nO zweite Zeile: gr\xc3\xbc\xc3\x9f\\n\nO \xe6\x97\xa5\xe6\x9c\xac "
+       "bad:\\xff\\n\npause 300\nO last\nX 007\n",
+       7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script(c.script);
+    const ProgramRun run = Cli(L"get");
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.output, expected);
+  }
+}
+
+// Catches failures reported as success, or the wrong message for them.
+TEST_F(CliRun, BrokenRunsEndWithFourAndTheirMessage) {
+  struct Case {
+    const char* name;
+    std::string script;
+    std::string output;
+  } cases[] = {
+      {"host closes early", "O partial\nclose\nX 0\n", "partial" + Line(english_.unfinished)},
+      {"no exit message", "S busy\nO done\\n\n", "done\n" + Line(english_.unfinished)},
+      {"malformed exit", "O out\nX 7a\n", "out"},
+      {"exit code too large", "X 256\n", ""},
+      {"empty exit", "X\n", ""},
+      {"length over the limit", "O before\nlength 16777217\nX 0\n", "before" + Line(english_.unfinished)},
+      {"host never connects", "noconnect\n", Line(english_.notStarted)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script(c.script);
+    const ProgramRun run = Cli(L"list");
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_EQ(run.output, c.output);
+  }
+}
+
+// Catches a relay that stops at the exit message and drops what followed it in the same read.
+TEST_F(CliRun, MessagesAfterTheExitInTheSameReadAreStillHandled) {
+  Script("hold\nO one \nS status\nO two \nX 3\nO three\nflush\npause 200\nO too late\n");
+  const ProgramRun run = Cli(L"get");
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_EQ(run.output, "one two three");
+}
+
+// Catches an exit message of 0 being mistaken for a missing one.
+TEST_F(CliRun, ExitZeroWithoutOutputSucceeds) {
+  Script("X 0\n");
+  const ProgramRun run = Cli(L"get");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.output, "");
+}
+
+// Catches a host command line the host cannot parse: the pipe name, the quoted
+// directory, the working directory and the user's tail exactly as typed.
+TEST_F(CliRun, HostGetsPipeDirectoryAndTheUntouchedTail) {
+  const std::wstring directory = TempPath(L"vantorel cli dir");
+  CreateDirectoryW(directory.c_str(), nullptr);
+  Script("X 0\n");
+  const std::wstring tail = L"run  \"My routine\"\t--yes x\\\"y";
+  const ProgramRun run = Cli(L"   " + tail, directory);
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string recorded = Recorded();
+  const std::string host = ToUtf8(BesideThisProgram(L"Vantorel.exe"));
+  // The directory and tail hold regex specials; compare them literally around the variable pipe name.
+  const size_t cut = recorded.find(" --cwd ");
+  ASSERT_NE(cut, std::string::npos) << recorded;
+  EXPECT_TRUE(std::regex_match(recorded.substr(0, cut), std::regex("\"[^\"]+\" --cli VantorelCli-[0-9]+-[0-9a-f]{32}")))
+      << recorded;
+  EXPECT_EQ(recorded.substr(0, recorded.find(" --cli")), "\"" + host + "\"");
+  EXPECT_EQ(recorded.substr(cut), " --cwd \"" + ToUtf8(directory) + "\" " + ToUtf8(tail) + "\n" + ToUtf8(directory) + "\n");
+  RemoveDirectoryW(directory.c_str());
+}
+
+// Catches a missing host reported as anything but "could not be started", and
+// the messages not following the user's language setting.
+TEST_F(CliRun, MissingHostIsNotStartedInTheUsersLanguage) {
+  const std::wstring lonely = TempPath(L"vantorel-lonely");
+  CreateDirectoryW(lonely.c_str(), nullptr);
+  const std::wstring cli = lonely + L"\\vantorel-cli.exe";
+  ASSERT_TRUE(CopyFileW(BesideThisProgram(L"vantorel-cli.exe").c_str(), cli.c_str(), FALSE));
+
+  ProgramRun run = RunProgram(cli, L"list");
+  EXPECT_EQ(run.exitCode, 4u);
+  EXPECT_EQ(run.output, Line(english_.notStarted));
+
+  const wchar_t german[] = L"de-DE";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue, REG_SZ, german, sizeof(german)),
+            ERROR_SUCCESS);
+  run = RunProgram(cli, L"list");
+  EXPECT_EQ(run.exitCode, 4u);
+  EXPECT_EQ(run.output, Line(kCliTextTable[6].notStarted));
+  EXPECT_FALSE(HostStarted());
+
+  DeleteFileW(cli.c_str());
+  RemoveDirectoryW(lonely.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "common/locale/select_locale_row.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/cli_text_table.h"
+#include "common/host/host_executable.h"
+#include "shell/menu_title_table.h"
+
+namespace {
+
+// What the stand-in for GetUserPreferredUILanguages reports: a list of names,
+// or a failure of the size query or of the second call.
+struct FakeLanguages {
+  std::wstring list;  // names each ended by '\0'; the final '\0' is added
+  bool sizeFails = false;
+  bool fillFails = false;
+};
+FakeLanguages fake;
+
+BOOL WINAPI FakePreferredLanguages(DWORD flags, PULONG count, PZZWSTR buffer, PULONG size) {
+  EXPECT_EQ(flags, static_cast<DWORD>(MUI_LANGUAGE_NAME));
+  if (fake.sizeFails) return FALSE;
+  const std::wstring full = fake.list.empty() ? std::wstring() : fake.list + L'\0';
+  const ULONG units = static_cast<ULONG>(full.size());
+  *count = 0;
+  for (wchar_t c : fake.list) *count += c == L'\0';
+  if (buffer == nullptr) {
+    *size = units;
+    return TRUE;
+  }
+  if (fake.fillFails || *size < units) return FALSE;
+  std::copy(full.begin(), full.end(), buffer);
+  *size = units;
+  return TRUE;
+}
+
+void SetSetting(const std::wstring& code) {
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue, REG_SZ, code.c_str(),
+                            static_cast<DWORD>((code.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+void RemoveSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue); }
+
+class SelectLocaleRowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveSetting();
+    fake = {};
+  }
+  void TearDown() override { RemoveSetting(); }
+
+  // The code of the row both tables choose; they must agree, as they share one procedure.
+  static std::wstring Chosen() {
+    const std::wstring cli = SelectLocaleRow(kCliTextTable, &FakePreferredLanguages).code;
+    const std::wstring menu = SelectLocaleRow(kMenuTitleTable, &FakePreferredLanguages).code;
+    EXPECT_EQ(cli, menu);
+    return cli;
+  }
+};
+
+struct Case {
+  const wchar_t* code;
+  const wchar_t* row;
+};
+
+// The user's language, as the setting or Windows gives it, and the row it must land on.
+const Case kCases[] = {
+    {L"de-AT", L"de-DE"},       {L"de", L"de-DE"},          {L"de-DE", L"de-DE"},    {L"es-MX", L"es-419"},
+    {L"es-US", L"es-419"},      {L"ES-co", L"es-419"},      {L"es-ES", L"es-ES"},    {L"es_es", L"es-ES"},
+    {L"es", L"es-419"},         {L"es-419", L"es-419"},     {L"pt", L"pt-BR"},       {L"pt-AO", L"pt-BR"},
+    {L"pt-PT", L"pt-PT"},       {L"pt_BR", L"pt-BR"},       {L"pt_pt", L"pt-PT"},    {L"zh-HK", L"zh-CN"},
+    {L"zh-SG", L"zh-CN"},       {L"zh-Hant-TW", L"zh-CN"},  {L"zh-TW", L"zh-TW"},    {L"fil", L"fil-PH"},
+    {L"fil-PH", L"fil-PH"},     {L"fi", L"fi-FI"},          {L"no", L"en-US"},       {L"nn-NO", L"en-US"},
+    {L"xx", L"en-US"},          {L"EN-us", L"en-US"},       {L"en-GB", L"en-US"},    {L"-DE", L"en-US"},
+    {L"sr-Latn-RS", L"sr-RS"},  {L"ja-JP", L"ja-JP"},       {L"ZH-tw", L"zh-TW"},    {L"nb", L"nb-NO"},
+};
+
+// Catches a wrong order of the rules or a comparison that minds case, read from the registry.
+TEST_F(SelectLocaleRowTest, SettingInTheRegistryChoosesTheRow) {
+  fake.list = std::wstring(L"fr-FR") + L'\0';  // must not matter while the setting is there
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.code);
+    SetSetting(c.code);
+    EXPECT_EQ(Chosen(), c.row);
+  }
+}
+
+// Catches the same faults on the other road, Windows' preferred UI language.
+TEST_F(SelectLocaleRowTest, PreferredLanguageChoosesTheRowWithoutASetting) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.code);
+    fake.list = std::wstring(c.code) + L'\0' + L"fr-FR" + L'\0';
+    EXPECT_EQ(Chosen(), c.row);
+  }
+}
+
+// Catches an empty or oversized setting taken as a code instead of falling through.
+TEST_F(SelectLocaleRowTest, UnusableSettingsLeaveTheChoiceToWindows) {
+  fake.list = std::wstring(L"fr-FR") + L'\0';
+  const std::wstring longest = L"de-" + std::wstring(81, L'x');  // 84 characters fit the buffer
+  struct { std::wstring setting; const wchar_t* row; } cases[] = {
+      {L"", L"fr-FR"},
+      {longest, L"de-DE"},
+      {longest + L"x", L"fr-FR"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting.size());
+    SetSetting(c.setting);
+    EXPECT_EQ(Chosen(), c.row);
+  }
+}
+
+// Catches a failed language query or an empty list read as garbage instead of en-US.
+TEST_F(SelectLocaleRowTest, NoLanguageAtAllChoosesEnglish) {
+  struct { FakeLanguages languages; const char* name; } cases[] = {
+      {{L"", false, false}, "empty list"},
+      {{std::wstring(L"de-DE") + L'\0', true, false}, "size query fails"},
+      {{std::wstring(L"de-DE") + L'\0', false, true}, "second call fails"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake = c.languages;
+    EXPECT_STREQ(SelectLocaleRow(kCliTextTable, &FakePreferredLanguages).code, L"en-US");
+  }
+}
+
+// Catches an overlong language name overrunning the 85-unit buffer instead of being cut to 84.
+TEST_F(SelectLocaleRowTest, OverlongLanguageNameIsCut) {
+  fake.list = L"de-" + std::wstring(200, L'y') + L'\0';
+  LocaleCodeBuffer code;
+  ReadLocaleCode(code, &FakePreferredLanguages);
+  EXPECT_EQ(std::wstring(code), L"de-" + std::wstring(81, L'y'));
+  EXPECT_STREQ(SelectLocaleRow(kCliTextTable, &FakePreferredLanguages).code, L"de-DE");
+}
+
+// Catches a broken two-call use of the real query: Wine always reports one language.
+TEST_F(SelectLocaleRowTest, RealPreferredLanguagesGiveACode) {
+  LocaleCodeBuffer code;
+  ReadLocaleCode(code);
+  EXPECT_NE(code[0], L'\0');
+  EXPECT_NE(std::wstring(code).find(L'-'), std::wstring::npos) << std::wstring(code).size();
+}
+
+// Catches a table whose codes drift from the shared list, which would break ties differently.
+TEST(LocaleTables, BothTablesListTheCodesInOrder) {
+  for (size_t row = 0; row < kLocaleCount; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_STREQ(kCliTextTable[row].code, kLocaleCodes[row]);
+    EXPECT_STREQ(kMenuTitleTable[row].code, kLocaleCodes[row]);
+  }
+}
+
+}  // namespace
