@@ -64,16 +64,33 @@ else:
     print("  the worker wrote no \"mem\" result")
 
 # Memory test: two full passes (pass 1 writes fresh pages, pass 2 rewrites them).
+# Fresh pages cost what the host makes them cost, and that changes with the
+# memory's recent history, so the native figures are taken just before and just
+# after the worker's run on a block of the same size and the better one is used.
 print("\nmemory test (--load ram), bytes per second from its sample lines")
-started = time.time()
-lines = run_worker(["--load", "ram", "--minutes", "30"],
-                   stop_when=lambda l: l.get("passes", 0) >= 2)
+
+
+def ram_run():
+    started = time.time()
+    lines = run_worker(["--load", "ram", "--minutes", "30"], stop_when=lambda l: l.get("passes", 0) >= 2)
+    return lines, time.time() - started
+
+
+# The worker picks its block from the memory available when it starts; the
+# native runs use the same size, taken from a first look at the free memory.
+with open("/proc/meminfo") as meminfo:
+    info = dict((l.split(":")[0], int(l.split()[1]) * 1024) for l in meminfo)
+guess = min((info["MemAvailable"] // 4 * 3 - 256 * 2**20) // (64 * 2**20) * 64 * 2**20, 64 * 2**30)
+fill_before = native_figures("fill", str(guess), str(min(threads, 64)))
+lines, seconds = ram_run()
 start = lines[0]
 if start.get("event") != "start":
     sys.exit(f"the memory test did not start: {start}")
 size, workers = start["bytes"], start["threads"]
+fill_after = native_figures("fill", str(size), str(workers))
 print(f"  block {size / 2**30:.2f} GiB of {start['avail'] / 2**30:.2f} GiB available, "
-      f"{workers} threads, {time.time() - started:.0f} s")
+      f"{workers} threads, {seconds:.0f} s; native runs on {guess / 2**30:.2f} GiB before, "
+      f"{size / 2**30:.2f} GiB after")
 phase_end = {}  # (pass, phase) -> t of the sample that saw the phase finish
 order = []
 for line in lines[1:]:
@@ -89,18 +106,25 @@ for key in order:
     previous = phase_end[key]
 print(f"  errors {lines[-1].get('errors')}, end {lines[-1].get('reason')}")
 
-fill = native_figures("fill", str(size), str(workers))
-print(f"  (worker rate vs native rate, same {size / 2**30:.2f} GiB on {workers} threads, GB/s)")
+
+def best(name):
+    return max(fill_before[name][0], fill_after[name][0])
+
+
+print("  (worker rate vs the better native rate, same threads, GB/s)")
 if (1, "write") in rates:
-    row("pass 1 write (fresh pages) vs memset", rates[(1, "write")] / 1e9,
-        fill["memset_first_touch"][0] / 1e9, "GB/s")
+    row("pass 1 write (fresh pages) vs memset", rates[(1, "write")] / 1e9, best("memset_first_touch") / 1e9,
+        "GB/s", 0.7)
+    print(f"    native memset of fresh pages: before {fill_before['memset_first_touch'][0] / 1e9:.2f}, "
+          f"after {fill_after['memset_first_touch'][0] / 1e9:.2f} GB/s")
 for p in (1, 2):
     if (p, "write") in rates and p == 2:
-        row(f"pass {p} write vs memset", rates[(p, "write")] / 1e9, fill["memset"][0] / 1e9, "GB/s", 0.7)
+        row(f"pass {p} write vs memset", rates[(p, "write")] / 1e9, best("memset") / 1e9, "GB/s", 0.7)
     if (p, "verify") in rates:
-        row(f"pass {p} verify vs read-sum", rates[(p, "verify")] / 1e9, fill["read_sum"][0] / 1e9, "GB/s", 0.7)
+        row(f"pass {p} verify vs read-sum", rates[(p, "verify")] / 1e9, best("read_sum") / 1e9, "GB/s", 0.7)
 print("  native runs of the worker's pattern code (same arithmetic, no Wine), GB/s: " +
-      ", ".join(f"{k} {v[0] / 1e9:.2f}" for k, v in fill.items() if k.startswith("pattern")))
+      ", ".join(f"{k} {max(fill_before[k][0], fill_after[k][0]) / 1e9:.2f}"
+                for k in fill_after if k.startswith("pattern")))
 
 # Peers a user would pick instead.
 print("\npeers on this machine")

@@ -111,8 +111,9 @@ bool TransferWholeFile(HANDLE file, uint8_t* buffer, bool writing, double& value
   for (int i = 0; i < kDriveBuffersPerFile; ++i) {
     if (StopRaised()) break;
     DWORD moved = 0;
-    const BOOL done = writing ? WriteFile(file, buffer, kDriveBufferBytes, &moved, nullptr)
-                              : ReadFile(file, buffer, kDriveBufferBytes, &moved, nullptr);
+    constexpr DWORD kBytes = static_cast<DWORD>(kDriveBufferBytes);
+    const BOOL done = writing ? WriteFile(file, buffer, kBytes, &moved, nullptr)
+                              : ReadFile(file, buffer, kBytes, &moved, nullptr);
     if (!done || moved != kDriveBufferBytes) {
       value = 0.0;
       return false;
