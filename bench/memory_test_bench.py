@@ -49,8 +49,11 @@ def row(name, worker, reference, unit, target=None):
     print(f"  {name:<34} {worker:10.2f} {unit:<5} vs {reference:10.2f} {unit:<5} ratio {ratio:5.2f}{verdict}")
 
 
+# Every figure is a rate on a shared machine: other work running at the same
+# time lowers both sides, rarely by the same amount, so the load is printed too.
 print(f"machine: {threads} logical processors, "
-      f"{os.sysconf('SC_PHYS_PAGES') * os.sysconf('SC_PAGE_SIZE') / 2**30:.1f} GiB")
+      f"{os.sysconf('SC_PHYS_PAGES') * os.sysconf('SC_PAGE_SIZE') / 2**30:.1f} GiB, "
+      f"load average {os.getloadavg()[0]:.2f}")
 
 # Copy bandwidth: the benchmark's "mem" step against glibc memcpy of the same regions.
 print("\nbench \"mem\" step (10^9 bytes/s, read + written, best of three)")
@@ -155,3 +158,4 @@ if found:
 cpu = {l["result"]: l["values"] for l in bench if l.get("result") in ("cpu1", "cpuN")}
 if cpu:
     print(f"  worker bench cpu1 {max(cpu['cpu1']):.0f}, cpuN {max(cpu['cpuN']):.0f} million updates/s")
+print(f"\nload average at the end {os.getloadavg()[0]:.2f}")

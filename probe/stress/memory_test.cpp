@@ -134,11 +134,10 @@ int RunMemoryTest(const Options& options) {
   GlobalMemoryStatusEx(&status);
 
   uint64_t size = MemoryBlockSize(status.ullAvailPhys);
-  if (size != 0) {
-    // Asked once, for the first size; a smaller block fits in it too.
-    SetProcessWorkingSetSizeEx(GetCurrentProcess(), size + 64 * kMiB, size + 512 * kMiB,
-                               QUOTA_LIMITS_HARDWS_MIN_DISABLE);
-  }
+  // Asked once, for the first size (a smaller block fits in it too); the
+  // test runs whatever the answer.
+  SetProcessWorkingSetSizeEx(GetCurrentProcess(), size + 64 * kMiB, size + 512 * kMiB,
+                             QUOTA_LIMITS_HARDWS_MIN_DISABLE);
   void* block = AllocateHalving(size, [](uint64_t bytes) {
     return VirtualAlloc(nullptr, static_cast<SIZE_T>(bytes), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   });
