@@ -67,8 +67,9 @@ void WriteSampleAndCheckTime(void* context) {
   RunState& run = *static_cast<RunState*>(context);
   const double t = SecondsSince(run.base, run.frequency);
   char line[320];
-  snprintf(line, sizeof(line), "{\"t\":%.2f,\"pass\":%d,\"phase\":\"%s\",\"done\":%.4f,\"errors\":%lld,\"passes\":%d}",
-           t, run.completedPasses + 1, run.phase,
+  snprintf(line, sizeof(line),
+           "{\"t\":%.2f,\"pass\":%d,\"phase\":\"%s\",\"done\":%.4f,\"errors\":%lld,\"passes\":%d}", t,
+           run.completedPasses + 1, run.phase,
            static_cast<double>(progressBytes.load(std::memory_order_relaxed)) / static_cast<double>(run.bytes),
            static_cast<long long>(errorWords.load(std::memory_order_relaxed)), run.completedPasses);
   WriteEventLine(line);
@@ -184,8 +185,9 @@ int RunMemoryTest(const Options& options) {
 
   const char* reason = stopFlag.load() == kTimeUp ? "time" : "stopped";
   VirtualFree(block, 0, MEM_RELEASE);
-  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\",\"errors\":%lld,\"passes\":%d,\"bytes\":%llu,\"t\":%.2f}",
-           reason, static_cast<long long>(errorWords.load()), run.completedPasses,
+  snprintf(line, sizeof(line),
+           "{\"event\":\"end\",\"reason\":\"%s\",\"errors\":%lld,\"passes\":%d,\"bytes\":%llu,\"t\":%.2f}", reason,
+           static_cast<long long>(errorWords.load()), run.completedPasses,
            static_cast<unsigned long long>(size), SecondsSince(run.base, run.frequency));
   WriteEventLine(line);
   return reason[0] == 't' ? kExitDone : kExitStopped;
