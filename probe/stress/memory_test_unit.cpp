@@ -16,37 +16,44 @@ inline uint64_t Mix(uint64_t golden, uint64_t seed) {
 
 inline uint64_t RotateLeft1(uint64_t v) { return (v << 1) | (v >> 63); }
 
+// The mix kinds hand over four words at a time from independent chains so
+// the multiplications overlap; the inverted kind is its own instantiation so
+// the plain one pays nothing for it.
+template <bool kInvert, typename Visit>
+inline void ForEachMixWord(uint64_t count, uint64_t firstIndex, uint64_t seed, Visit visit) {
+  auto value = [seed](uint64_t golden) { return kInvert ? ~Mix(golden, seed) : Mix(golden, seed); };
+  uint64_t g0 = (firstIndex + 1) * kGolden;
+  uint64_t g1 = g0 + kGolden, g2 = g1 + kGolden, g3 = g2 + kGolden;
+  constexpr uint64_t kStep4 = 4 * kGolden;
+  uint64_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    visit(i, value(g0));
+    visit(i + 1, value(g1));
+    visit(i + 2, value(g2));
+    visit(i + 3, value(g3));
+    g0 += kStep4;
+    g1 += kStep4;
+    g2 += kStep4;
+    g3 += kStep4;
+  }
+  for (; i < count; ++i) {
+    visit(i, value(g0));
+    g0 += kGolden;
+  }
+}
+
 // Runs every pattern kind through one walker so write and verify cannot
 // disagree about v(e). Each kind steps its value from word to word with
 // additions and rotations; only the mix needs one multiplication per word.
-// visit(i, value) handles word i; the mix loop hands over four words at a
-// time from independent chains so the multiplications overlap.
 template <typename Visit>
 inline void ForEachPatternWord(uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed, Visit visit) {
   switch (pass & 3) {
     case 0:
-    case 1: {
-      const uint64_t invert = (pass & 3) == 1 ? ~0ull : 0ull;
-      uint64_t g0 = (firstIndex + 1) * kGolden;
-      uint64_t g1 = g0 + kGolden, g2 = g1 + kGolden, g3 = g2 + kGolden;
-      constexpr uint64_t kStep4 = 4 * kGolden;
-      uint64_t i = 0;
-      for (; i + 4 <= count; i += 4) {
-        visit(i, Mix(g0, seed) ^ invert);
-        visit(i + 1, Mix(g1, seed) ^ invert);
-        visit(i + 2, Mix(g2, seed) ^ invert);
-        visit(i + 3, Mix(g3, seed) ^ invert);
-        g0 += kStep4;
-        g1 += kStep4;
-        g2 += kStep4;
-        g3 += kStep4;
-      }
-      for (; i < count; ++i) {
-        visit(i, Mix(g0, seed) ^ invert);
-        g0 += kGolden;
-      }
+      ForEachMixWord<false>(count, firstIndex, seed, visit);
       break;
-    }
+    case 1:
+      ForEachMixWord<true>(count, firstIndex, seed, visit);
+      break;
     case 2: {
       uint64_t bit = 1ull << ((firstIndex + seed) & 63);
       for (uint64_t i = 0; i < count; ++i) {
