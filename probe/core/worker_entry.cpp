@@ -2,12 +2,18 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
+#include "probe/stress/memory_test.h"
 
 int RunMode(const Options& options) {
   switch (options.load) {
     case kModeCpu:
       return RunCpuStress(options);
+    case kModeRam:
+      return RunMemoryTest(options);
+    case kModeBench:
+      return RunBenchmark(options);
     default:
       // Modes not built into this worker yet fail to start without a line.
       return kExitFailed;

@@ -48,6 +48,7 @@ class ProbeProcess {
 
   std::vector<EventLine> Lines();
   double Elapsed() const;
+  DWORD ProcessId() const { return GetProcessId(process_.Get()); }
 
  private:
   void ReadOutput();

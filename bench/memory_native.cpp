@@ -1,0 +1,118 @@
+// Native Linux counterpart of the worker's memory work, built with the host
+// compiler from the same arithmetic sources, so the bench script can print
+// the worker's figures (under Wine) next to what this machine does natively.
+//
+//   memory_native copy                 glibc memcpy and our copy of two 256 MiB regions
+//   memory_native fill BYTES THREADS   memset, read-sum and the pattern code over one block
+#include <sys/mman.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "probe/stress/benchmark_unit.h"
+#include "probe/stress/memory_test_unit.h"
+
+namespace {
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The bench step's procedure: up to 1 s of whole-region copies, three times.
+void CopyFigures(const char* name, const std::function<void(void*, const void*, size_t)>& copy) {
+  void* source = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* destination = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  memset(source, 0x5A, kCopyRegionBytes);
+  memset(destination, 0, kCopyRegionBytes);
+  printf("%s", name);
+  for (int k = 0; k < kBenchRepetitions; ++k) {
+    const double t0 = Now();
+    int64_t copies = 0;
+    while (Now() - t0 < 1.0) {
+      copy(destination, source, kCopyRegionBytes);
+      ++copies;
+    }
+    printf(" %.3f", CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0));
+  }
+  printf("\n");
+  munmap(source, kCopyRegionBytes);
+  munmap(destination, kCopyRegionBytes);
+}
+
+// Runs work(slice) on every thread at once, slices split as the worker splits
+// them; returns bytes per second over the whole block.
+double Parallel(uint64_t words, uint32_t threads, const std::function<void(const Slice&)>& work) {
+  const double t0 = Now();
+  std::vector<std::thread> running;
+  for (uint32_t i = 0; i < threads; ++i) {
+    const Slice slice = SliceOf(words, threads, i);
+    running.emplace_back([&work, slice] { work(slice); });
+  }
+  for (std::thread& thread : running) thread.join();
+  return static_cast<double>(words * 8) / (Now() - t0);
+}
+
+int Fill(uint64_t bytes, uint32_t threads) {
+  auto* block = static_cast<uint64_t*>(
+      mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+  if (block == MAP_FAILED) {
+    perror("mmap");
+    return 1;
+  }
+  const uint64_t words = bytes / 8;
+  auto memsetAll = [&](int value) {
+    return Parallel(words, threads, [&](const Slice& s) { memset(block + s.firstWord, value, s.words * 8); });
+  };
+  printf("memset_first_touch %.0f\n", memsetAll(1));
+  printf("memset %.0f\n", memsetAll(2));
+  std::atomic<uint64_t> checksum{0};  // keeps the reads from being dropped
+  printf("read_sum %.0f\n", Parallel(words, threads, [&](const Slice& s) {
+           uint64_t sum = 0;
+           for (uint64_t i = 0; i < s.words; ++i) sum += block[s.firstWord + i];
+           checksum += sum;
+         }));
+  // The worker's own pattern code, natively, in the worker's 1 MiB chunks.
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    const uint64_t seed = PatternSeed(pass);
+    printf("pattern_write_%d %.0f\n", pass, Parallel(words, threads, [&](const Slice& s) {
+             for (uint64_t done = 0; done < s.words; done += kChunkWords) {
+               const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
+               WritePattern(block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+             }
+           }));
+    std::atomic<uint64_t> errors{0};
+    printf("pattern_verify_%d %.0f\n", pass, Parallel(words, threads, [&](const Slice& s) {
+             uint64_t wrong = 0;
+             for (uint64_t done = 0; done < s.words; done += kChunkWords) {
+               const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
+               wrong += CountPatternErrors(block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+             }
+             errors += wrong;
+           }));
+    if (errors != 0) printf("pattern_errors_%d %llu\n", pass, static_cast<unsigned long long>(errors.load()));
+  }
+  printf("checksum %llu\n", static_cast<unsigned long long>(checksum.load()));
+  munmap(block, bytes);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && strcmp(argv[1], "copy") == 0) {
+    CopyFigures("memcpy", [](void* d, const void* s, size_t n) { memcpy(d, s, n); });
+    CopyFigures("copy_region", [](void* d, const void* s, size_t n) { CopyRegion(d, s, n); });
+    return 0;
+  }
+  if (argc >= 4 && strcmp(argv[1], "fill") == 0) {
+    return Fill(strtoull(argv[2], nullptr, 10), static_cast<uint32_t>(strtoul(argv[3], nullptr, 10)));
+  }
+  fprintf(stderr, "usage: %s copy | fill BYTES THREADS\n", argv[0]);
+  return 2;
+}

@@ -1,0 +1,161 @@
+"""Runs the worker and its native counterparts and prints the figures side by side.
+
+Called by bench/memory-test with the repository root and the memtester size in MiB.
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+import time
+
+root = sys.argv[1]
+memtester_mib = int(sys.argv[2])
+wine_run = [os.path.join(root, "tools", "wine-run"), os.path.join(root, "build", "wineprefix")]
+probe = os.path.join(root, "build", "bin", "vantorelprobe.exe")
+native = os.path.join(root, "build", "bench", "memory_native")
+threads = os.cpu_count() or 1
+
+
+def run_worker(arguments, stop_when=None):
+    """Starts the worker like the host does; writes q once stop_when(line) is true."""
+    worker = subprocess.Popen(wine_run + [probe] + arguments, stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, text=True)
+    lines = []
+    for text in worker.stdout:
+        line = json.loads(text)
+        lines.append(line)
+        if stop_when and stop_when(line):
+            worker.stdin.write("q")
+            worker.stdin.flush()
+            stop_when = None
+    worker.stdin.close()
+    worker.wait()
+    return lines
+
+
+def native_figures(*arguments):
+    out = subprocess.run([native, *arguments], check=True, capture_output=True, text=True).stdout
+    figures = {}
+    for line in out.splitlines():
+        name, *values = line.split()
+        figures[name] = [float(v) for v in values]
+    return figures
+
+
+def row(name, worker, reference, unit, target=None):
+    ratio = worker / reference if reference else float("nan")
+    verdict = "" if target is None else ("  ok" if ratio >= target else f"  below {target}")
+    print(f"  {name:<34} {worker:10.2f} {unit:<5} vs {reference:10.2f} {unit:<5} ratio {ratio:5.2f}{verdict}")
+
+
+# Every figure is a rate on a shared machine: other work running at the same
+# time lowers both sides, rarely by the same amount, so the load is printed too.
+print(f"machine: {threads} logical processors, "
+      f"{os.sysconf('SC_PHYS_PAGES') * os.sysconf('SC_PAGE_SIZE') / 2**30:.1f} GiB, "
+      f"load average {os.getloadavg()[0]:.2f}")
+
+# Copy bandwidth: the benchmark's "mem" step against glibc memcpy of the same regions.
+print("\nbench \"mem\" step (10^9 bytes/s, read + written, best of three)")
+bench = run_worker(["--load", "bench"])
+mem = next((l["values"] for l in bench if l.get("result") == "mem"), None)
+copy = native_figures("copy")
+if mem:
+    row("worker copy vs glibc memcpy", max(mem), max(copy["memcpy"]), "GB/s", 0.9)
+    print(f"  worker values {mem}; memcpy {copy['memcpy']}; our copy natively {copy['copy_region']}")
+else:
+    print("  the worker wrote no \"mem\" result")
+
+# Memory test: two full passes (pass 1 writes fresh pages, pass 2 rewrites them).
+# Fresh pages cost what the host makes them cost, and that changes with the
+# memory's recent history, so the native figures are taken just before and just
+# after the worker's run on a block of the same size and the better one is used.
+print("\nmemory test (--load ram), bytes per second from its sample lines")
+
+
+def ram_run():
+    started = time.time()
+    lines = run_worker(["--load", "ram", "--minutes", "30"], stop_when=lambda l: l.get("passes", 0) >= 2)
+    return lines, time.time() - started
+
+
+# The worker picks its block from the memory available when it starts; the
+# native runs use the same size, taken from a first look at the free memory.
+with open("/proc/meminfo") as meminfo:
+    info = dict((l.split(":")[0], int(l.split()[1]) * 1024) for l in meminfo)
+guess = min((info["MemAvailable"] // 4 * 3 - 256 * 2**20) // (64 * 2**20) * 64 * 2**20, 64 * 2**30)
+fill_before = native_figures("fill", str(guess), str(min(threads, 64)))
+lines, seconds = ram_run()
+start = lines[0]
+if start.get("event") != "start":
+    sys.exit(f"the memory test did not start: {start}")
+size, workers = start["bytes"], start["threads"]
+fill_after = native_figures("fill", str(size), str(workers))
+print(f"  block {size / 2**30:.2f} GiB of {start['avail'] / 2**30:.2f} GiB available, "
+      f"{workers} threads, {seconds:.0f} s; native runs on {guess / 2**30:.2f} GiB before, "
+      f"{size / 2**30:.2f} GiB after")
+phase_end = {}  # (pass, phase) -> t of the sample that saw the phase finish
+order = []
+for line in lines[1:]:
+    if "phase" in line and line["done"] >= 1.0:
+        key = (line["pass"], line["phase"])
+        if key not in phase_end:
+            phase_end[key] = line["t"]
+            order.append(key)
+rates = {}
+previous = 0.0
+for key in order:
+    rates[key] = size / (phase_end[key] - previous)
+    previous = phase_end[key]
+print(f"  errors {lines[-1].get('errors')}, end {lines[-1].get('reason')}")
+
+
+def best(name):
+    return max(fill_before[name][0], fill_after[name][0])
+
+
+print("  (worker rate vs the better native rate, same threads, GB/s)")
+if (1, "write") in rates:
+    row("pass 1 write (fresh pages) vs memset", rates[(1, "write")] / 1e9, best("memset_first_touch") / 1e9,
+        "GB/s", 0.7)
+    print(f"    native memset of fresh pages: before {fill_before['memset_first_touch'][0] / 1e9:.2f}, "
+          f"after {fill_after['memset_first_touch'][0] / 1e9:.2f} GB/s")
+for p in (1, 2):
+    if (p, "write") in rates and p == 2:
+        row(f"pass {p} write vs memset", rates[(p, "write")] / 1e9, best("memset") / 1e9, "GB/s", 0.7)
+    if (p, "verify") in rates:
+        row(f"pass {p} verify vs read-sum", rates[(p, "verify")] / 1e9, best("read_sum") / 1e9, "GB/s", 0.7)
+print("  native runs of the worker's pattern code (same arithmetic, no Wine), GB/s: " +
+      ", ".join(f"{k} {max(fill_before[k][0], fill_after[k][0]) / 1e9:.2f}"
+                for k in fill_after if k.startswith("pattern")))
+
+# Peers a user would pick instead.
+print("\npeers on this machine")
+memtester_started = time.time()
+subprocess.run(["memtester", f"{memtester_mib}M", "1"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+memtester_seconds = time.time() - memtester_started
+print(f"  memtester one pass of {memtester_mib} MiB: {memtester_seconds:.1f} s, "
+      f"{memtester_mib * 1.048576 / memtester_seconds:.1f} MB tested per second "
+      f"(the worker's block would take about {size / (memtester_mib * 2**20) * memtester_seconds / 60:.0f} min)")
+pass_seconds = [size / rates[k] for k in order if k[0] == 1]
+if len(pass_seconds) == 2:
+    print(f"  worker one pass (write + verify) of {size / 2**20:.0f} MiB: {sum(pass_seconds):.1f} s, "
+          f"{size / 1e6 / sum(pass_seconds):.1f} MB tested per second")
+
+out = subprocess.run(["stress-ng", "--memrate", str(threads), "--memrate-bytes", "256M", "-t", "8", "--metrics"],
+                     capture_output=True, text=True)
+out = out.stdout + out.stderr
+for method in ("write64", "read64", "memset"):
+    found = re.search(rf"([\d.]+) {method} MB per sec", out)
+    if found:
+        print(f"  stress-ng memrate {method:<8} {float(found.group(1)) * threads / 1000:6.2f} GB/s "
+              f"({found.group(1)} MB/s per instance x {threads})")
+out = subprocess.run(["stress-ng", "--cpu", str(threads), "--cpu-method", "double", "-t", "5", "--metrics-brief"],
+                     capture_output=True, text=True)
+found = re.search(r"cpu\s+(\d+)\s+([\d.]+)\s+[\d.]+\s+[\d.]+\s+([\d.]+)", out.stderr + out.stdout)
+if found:
+    print(f"  stress-ng cpu (double) {float(found.group(3)):.0f} bogo ops/s on {threads} threads")
+cpu = {l["result"]: l["values"] for l in bench if l.get("result") in ("cpu1", "cpuN")}
+if cpu:
+    print(f"  worker bench cpu1 {max(cpu['cpu1']):.0f}, cpuN {max(cpu['cpuN']):.0f} million updates/s")
+print(f"\nload average at the end {os.getloadavg()[0]:.2f}")

@@ -1,0 +1,232 @@
+#include "probe/stress/benchmark.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+#include "probe/core/event_line.h"
+#include "probe/core/exit_codes.h"
+#include "probe/core/stop_control.h"
+#include "probe/stress/benchmark_unit.h"
+#include "probe/stress/cpu_stress_unit.h"
+
+namespace {
+
+std::atomic<int64_t> benchWork{0};
+std::atomic<int32_t> runEnded{0};
+LARGE_INTEGER frequency;
+
+double Now() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+DWORD WINAPI BenchWorker(void*) {
+  if (runEnded.load(std::memory_order_relaxed) == 1) return 0;
+  StressAccumulators acc = InitialAccumulators(0);  // 1.0, 1.1, ... 1.7 for every thread
+  for (;;) {
+    if (StopRaised()) return 0;
+    RunStressIterations(acc, kBenchBatchIterations);
+    benchWork.fetch_add(kBenchBatchUpdates);
+    if (AccumulatorSum(acc) == 0.0) Sleep(0);
+    if (runEnded.load(std::memory_order_relaxed) == 1) return 0;
+  }
+}
+
+double ProcessorRun(uint32_t threadCount) {
+  benchWork.exchange(0);
+  runEnded.exchange(0);
+  const double t0 = Now();
+  HANDLE handles[kMaxStressWorkers];
+  DWORD created = 0;
+  for (uint32_t i = 0; i < threadCount; ++i) {
+    HANDLE thread = CreateThread(nullptr, 0, BenchWorker, nullptr, 0, nullptr);
+    if (thread != nullptr) handles[created++] = thread;  // a missing worker is skipped
+  }
+  Sleep(2000);
+  runEnded.exchange(1);
+  if (created > 0) WaitForAllThreads(handles, created, 5000);
+  const double t1 = Now();
+  for (DWORD i = 0; i < created; ++i) CloseHandle(handles[i]);
+  return UpdatesPerSecondMillions(benchWork.load(std::memory_order_relaxed), t1 - t0);
+}
+
+void WriteResult(const char* result, const double (&values)[kBenchRepetitions], const char* step) {
+  char line[400];
+  snprintf(line, sizeof(line), "{\"result\":\"%s\",\"values\":[%.3f,%.3f,%.3f],\"step\":\"%s\"}", result, values[0],
+           values[1], values[2], step);
+  WriteEventLine(line);
+}
+
+void WriteStep(const char* step) {
+  char line[400];
+  snprintf(line, sizeof(line), "{\"step\":\"%s\"}", step);
+  WriteEventLine(line);
+}
+
+// Both processor steps: up to three runs, stopping early on the host's stop.
+// Returns false when the run must end as stopped.
+bool ProcessorStep(const char* step, uint32_t threadCount) {
+  WriteStep(step);
+  double values[kBenchRepetitions] = {};
+  for (int k = 0; k < kBenchRepetitions && !StopRaised(); ++k) values[k] = ProcessorRun(threadCount);
+  if (StopRaised()) return false;
+  WriteResult(step, values, step);
+  return true;
+}
+
+void MemoryStep() {
+  WriteStep("mem");
+  void* source = VirtualAlloc(nullptr, kCopyRegionBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  void* destination = VirtualAlloc(nullptr, kCopyRegionBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (source != nullptr && destination != nullptr) {
+    memset(source, 0x5A, kCopyRegionBytes);
+    memset(destination, 0, kCopyRegionBytes);
+    double values[kBenchRepetitions] = {};
+    for (int k = 0; k < kBenchRepetitions && !StopRaised(); ++k) {
+      const double t0 = Now();
+      int64_t copies = 0;
+      while (Now() - t0 < 1.0 && !StopRaised()) {
+        CopyRegion(destination, source, kCopyRegionBytes);
+        ++copies;
+      }
+      values[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0);
+    }
+    if (!StopRaised()) WriteResult("mem", values, "mem");
+  }
+  // Without both regions the step yields nothing and the run goes on.
+  if (source != nullptr) VirtualFree(source, 0, MEM_RELEASE);
+  if (destination != nullptr) VirtualFree(destination, 0, MEM_RELEASE);
+}
+
+struct DriveResults {
+  double read[kBenchRepetitions] = {};
+  double write[kBenchRepetitions] = {};
+  double iops[kBenchRepetitions] = {};
+};
+
+bool TransferWholeFile(HANDLE file, uint8_t* buffer, bool writing, double& value) {
+  const double t0 = Now();
+  for (int i = 0; i < kDriveBuffersPerFile; ++i) {
+    if (StopRaised()) break;
+    DWORD moved = 0;
+    constexpr DWORD kBytes = static_cast<DWORD>(kDriveBufferBytes);
+    const BOOL done = writing ? WriteFile(file, buffer, kBytes, &moved, nullptr)
+                              : ReadFile(file, buffer, kBytes, &moved, nullptr);
+    if (!done || moved != kDriveBufferBytes) {
+      value = 0.0;
+      return false;
+    }
+  }
+  value = PerSecond(kDriveBuffersPerFile, Now() - t0);
+  return true;
+}
+
+bool RandomReads(HANDLE file, uint8_t* buffer, int repetition, double& value) {
+  uint64_t x = RandomReadSeed(repetition);
+  int64_t count = 0;
+  const double t0 = Now();
+  for (;;) {
+    const double elapsed = Now() - t0;
+    if (StopRaised() || elapsed >= 2.0) {
+      value = PerSecond(static_cast<double>(count), elapsed);
+      return true;
+    }
+    x = XorshiftNext(x);
+    LARGE_INTEGER offset;
+    offset.QuadPart = static_cast<LONGLONG>(RandomReadOffset(x));
+    SetFilePointerEx(file, offset, nullptr, FILE_BEGIN);
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, kRandomReadBytes, &read, nullptr) || read != kRandomReadBytes) {
+      value = 0.0;
+      return false;
+    }
+    ++count;
+  }
+}
+
+// Returns whether all three repetitions completed.
+bool DriveTest(const wchar_t* dir, DriveResults& results) {
+  wchar_t path[kDrivePathCapacity];
+  DriveTestPath(path, kDrivePathCapacity, dir, GetCurrentProcessId());
+  auto* buffer = static_cast<uint8_t*>(VirtualAlloc(nullptr, kDriveBufferBytes, MEM_RESERVE | MEM_COMMIT,
+                                                    PAGE_READWRITE));
+  bool ok = buffer != nullptr;
+  for (int k = 0; k < kBenchRepetitions && ok && !StopRaised(); ++k) {
+    FillDriveBuffer(buffer, kDriveBufferBytes, k);
+    // Each repetition starts from an empty file, which the system deletes
+    // when we close it.
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_DELETE_ON_CLOSE |
+                                  FILE_ATTRIBUTE_TEMPORARY,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      ok = false;
+      break;
+    }
+    ok = TransferWholeFile(file, buffer, true, results.write[k]);
+    LARGE_INTEGER start{};
+    SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+    if (ok) ok = TransferWholeFile(file, buffer, false, results.read[k]);
+    if (ok) ok = RandomReads(file, buffer, k, results.iops[k]);
+    CloseHandle(file);
+  }
+  if (buffer != nullptr) VirtualFree(buffer, 0, MEM_RELEASE);
+  return ok;
+}
+
+}  // namespace
+
+bool WaitForAllThreads(const HANDLE* handles, DWORD count, DWORD timeoutMs) {
+  // Groups of 64 share one deadline; the end time is taken only after every
+  // group returned or the time ran out.
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (DWORD first = 0; first < count; first += MAXIMUM_WAIT_OBJECTS) {
+    const DWORD group = count - first < MAXIMUM_WAIT_OBJECTS ? count - first : MAXIMUM_WAIT_OBJECTS;
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    const DWORD result = WaitForMultipleObjects(group, handles + first, TRUE, left);
+    if (result == WAIT_TIMEOUT || result == WAIT_FAILED) return false;
+  }
+  return true;
+}
+
+int RunBenchmark(const Options& options) {
+  QueryPerformanceFrequency(&frequency);
+  WriteLiteralLine("{\"event\":\"start\",\"bench\":true}");
+  StartStdinWatcher();
+
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  if (!ProcessorStep("cpu1", 1) || !ProcessorStep("cpuN", StressWorkerCount(info.dwNumberOfProcessors))) {
+    WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+    return kExitStopped;
+  }
+
+  MemoryStep();
+  if (StopRaised()) {
+    WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+    return kExitStopped;
+  }
+
+  if (options.dir[0] != 0) {
+    WriteStep("drive");
+    DriveResults results;
+    const bool completed = DriveTest(options.dir, results);
+    if (StopRaised()) {
+      WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+      return kExitStopped;
+    }
+    if (completed) {
+      WriteResult("read", results.read, "drive");
+      WriteResult("write", results.write, "drive");
+      WriteResult("iops", results.iops, "drive");
+    } else {
+      WriteLiteralLine("{\"event\":\"note\",\"what\":\"drive\"}");
+    }
+  }
+
+  WriteLiteralLine("{\"event\":\"end\",\"reason\":\"done\"}");
+  return kExitDone;
+}

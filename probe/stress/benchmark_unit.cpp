@@ -1,0 +1,75 @@
+#include "probe/stress/benchmark_unit.h"
+
+#include <emmintrin.h>
+
+#include <cstring>
+
+double UpdatesPerSecondMillions(int64_t updates, double seconds) {
+  return seconds > 0 ? static_cast<double>(updates) / seconds / 1e6 : 0.0;
+}
+
+double CopyGigabytesPerSecond(int64_t copies, uint64_t regionBytes, double seconds) {
+  return seconds > 0 ? static_cast<double>(copies) * static_cast<double>(regionBytes) * 2.0 / seconds / 1e9 : 0.0;
+}
+
+double PerSecond(double items, double seconds) { return seconds > 0 ? items / seconds : 0.0; }
+
+void FillDriveBuffer(uint8_t* buffer, size_t bytes, int repetition) {
+  for (size_t i = 0; i < bytes; ++i) {
+    buffer[i] = static_cast<uint8_t>(static_cast<unsigned>(repetition) - 125u * static_cast<unsigned>(i));
+  }
+}
+
+uint64_t RandomReadSeed(int repetition) { return static_cast<uint64_t>(repetition) ^ 0x9E3779B97F4A7C15ull; }
+
+uint64_t XorshiftNext(uint64_t x) {
+  x ^= x << 13;
+  x ^= x >> 7;
+  x ^= x << 17;
+  return x;
+}
+
+uint64_t RandomReadOffset(uint64_t x) { return (x % 65536) * kRandomReadBytes; }
+
+void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned long processId) {
+  if (capacity == 0) return;
+  size_t length = 0;
+  auto append = [&](const wchar_t* text) {
+    while (*text != 0 && length + 1 < capacity) path[length++] = *text++;
+  };
+  wchar_t digits[16];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<wchar_t>(L'0' + processId % 10);
+    processId /= 10;
+  } while (processId != 0);
+  wchar_t number[16];
+  for (int i = 0; i < n; ++i) number[i] = digits[n - 1 - i];
+  number[n] = 0;
+  append(dir);
+  append(L"\\vantorel-bench-");
+  append(number);
+  append(L".tmp");
+  path[length] = 0;
+}
+
+void CopyRegion(void* destination, const void* source, size_t bytes) {
+  // Streaming stores skip reading the destination into the cache before it
+  // is overwritten, which is most of what a plain copy loses on large regions.
+  auto* out = static_cast<__m128i*>(destination);
+  const auto* in = static_cast<const __m128i*>(source);
+  const size_t blocks = bytes / 64;
+  for (size_t i = 0; i < blocks; ++i, in += 4, out += 4) {
+    const __m128i a = _mm_load_si128(in);
+    const __m128i b = _mm_load_si128(in + 1);
+    const __m128i c = _mm_load_si128(in + 2);
+    const __m128i d = _mm_load_si128(in + 3);
+    _mm_stream_si128(out, a);
+    _mm_stream_si128(out + 1, b);
+    _mm_stream_si128(out + 2, c);
+    _mm_stream_si128(out + 3, d);
+  }
+  _mm_sfence();
+  const size_t rest = bytes % 64;
+  if (rest != 0) memcpy(reinterpret_cast<char*>(out), reinterpret_cast<const char*>(in), rest);
+}
