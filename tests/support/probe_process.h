@@ -34,7 +34,9 @@ class ProbeProcess {
   ~ProbeProcess();
 
   // Environment variables of the child that differ from ours (an empty value
-  // removes the variable). Call before Start.
+  // removes the variable). Call before Start. Under Wine this is the Windows
+  // environment only: the display and the DLL overrides come from the Unix
+  // environment, which a CTest ENVIRONMENT property sets instead.
   void SetEnvironment(const std::wstring& name, const std::wstring& value);
 
   // arguments follows the program name on the command line.

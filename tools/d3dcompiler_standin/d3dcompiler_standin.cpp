@@ -3,6 +3,9 @@
 // from that same text. Any other text is refused with a message, so the worker
 // is tested for passing its exact embedded bytes.
 //
+// Built a second time with PLANTED, as a copy that refuses everything, to be
+// planted beside the worker (which must load the one in system32).
+//
 // VANTOREL_STANDIN_COMPILER changes one entry, to test the worker's reactions:
 //   fail:ENTRY:MESSAGE   the entry fails to compile with MESSAGE
 //   warn:ENTRY:MESSAGE   the entry compiles, with MESSAGE as a warning
@@ -108,6 +111,10 @@ extern "C" HRESULT WINAPI D3DCompile(const void* data, SIZE_T size, const char* 
     if (messages) *messages = TextBlob("vantorel(1,1): error X0000: stand-in compiler: " + why);
     return E_FAIL;
   };
+#ifdef PLANTED
+  // The copy planted beside the worker: the worker must never load it.
+  return refuse("planted copy beside the worker was loaded");
+#endif
   if (!data || size != kProgramTextCount || std::memcmp(data, kProgramText, size) != 0) {
     return refuse("the source text differs from the precompiled program");
   }

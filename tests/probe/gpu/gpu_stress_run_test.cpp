@@ -167,6 +167,18 @@ TEST(GpuStressRun, SetupFailuresWriteOneErrorLine) {
   }
 }
 
+// A d3dcompiler_47.dll planted beside the worker (one that refuses everything)
+// is never loaded: the compiler comes from the system directory only.
+TEST(GpuStressRun, CompilerBesideTheWorkerIsIgnored) {
+  ProbeProcess probe;
+  ASSERT_TRUE(probe.Start(L"--load gentle --minutes 0.01", StdinKind::Pipe, L"", L"planted\\vantorelprobe.exe"));
+  EXPECT_EQ(probe.WaitForExit(kRunTimeout), 0u);
+  const std::vector<EventLine> lines = probe.Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(EventOf(lines.front()), "start") << lines.front().text;
+  EXPECT_EQ(lines.back().json["reason"], "time");
+}
+
 // A kernel that fails to compile: its "shader" line (made JSON-safe), then the
 // "shaders" error; no later entry is compiled. A warning alone does not stop the run.
 TEST(GpuStressRun, CompilerMessages) {
