@@ -111,8 +111,7 @@ uint64_t CountMismatches(const uint32_t* card, const uint32_t* reference, size_t
 }
 
 uint64_t TakeWrongGrowth(uint32_t wrongTotal, uint64_t* lastWrongTotal) {
-  if (wrongTotal <= *lastWrongTotal) return 0;
-  const uint64_t growth = wrongTotal - *lastWrongTotal;
-  *lastWrongTotal = wrongTotal;
+  const uint32_t growth = wrongTotal - static_cast<uint32_t>(*lastWrongTotal);
+  *lastWrongTotal += growth;
   return growth;
 }

@@ -109,5 +109,8 @@ SampleOutcome ComputeSample(const SampleInputs& in);
 uint64_t CountMismatches(const uint32_t* card, const uint32_t* reference, size_t count);
 
 // The card's Wrong[0] is a running total that is never reset: only its growth
-// since the last read-back is new errors. Returns that growth.
+// since the last read-back is new errors. Returns that growth. The card's
+// counter is 32 bits and wraps on a badly failing card (every word of a block
+// wrong wraps it after 128 passes), so growth is taken modulo 2^32 and
+// lastWrongTotal keeps the full 64-bit total.
 uint64_t TakeWrongGrowth(uint32_t wrongTotal, uint64_t* lastWrongTotal);

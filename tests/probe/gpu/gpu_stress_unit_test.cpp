@@ -200,6 +200,20 @@ TEST(WrongCounter, OnlyGrowthCounts) {
   EXPECT_EQ(last, 12u);
 }
 
+// Catches errors that freeze once the card's 32-bit counter wraps: a card that
+// gets every word of a block wrong wraps it after 128 verify passes.
+TEST(WrongCounter, KeepsCountingAcrossTheCardCounterWrap) {
+  uint64_t last = 0;
+  uint64_t errors = 0;
+  uint32_t card = 0;
+  for (int pass = 0; pass < 300; ++pass) {
+    card += kBlockWords;  // wraps like the card's InterlockedAdd
+    errors += TakeWrongGrowth(card, &last);
+  }
+  EXPECT_EQ(errors, 300ull * kBlockWords);
+  EXPECT_EQ(last, 300ull * kBlockWords);
+}
+
 // Catches a comparison that stops at the first difference.
 TEST(ArithmeticCheck, CountsEveryMismatch) {
   std::vector<uint32_t> reference(64), card(64);
