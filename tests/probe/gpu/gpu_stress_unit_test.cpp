@@ -1,6 +1,7 @@
 // The computed parts of the GPU stress, called directly.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
