@@ -83,7 +83,6 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  if (!desktop_.empty()) startup.lpDesktop = desktop_.data();
   startup.hStdInput = childIn.Get();
   startup.hStdOutput = childOut.Get();
   startup.hStdError = childOut.Get();

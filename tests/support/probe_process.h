@@ -39,9 +39,6 @@ class ProbeProcess {
   // environment, which a CTest ENVIRONMENT property sets instead.
   void SetEnvironment(const std::wstring& name, const std::wstring& value);
 
-  // Starts the child on a desktop of this name instead of ours (call before Start).
-  void SetDesktop(const std::wstring& name) { desktop_ = name; }
-
   // arguments follows the program name on the command line.
   bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
              const std::wstring& stdinFile = L"", const std::wstring& program = L"vantorelprobe.exe");
@@ -71,7 +68,6 @@ class ProbeProcess {
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
-  std::wstring desktop_;
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
