@@ -2,12 +2,20 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/gpu/gpu_setup.h"
+#include "probe/gpu/sensors_mode.h"
 #include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
 
 int RunMode(const Options& options) {
   switch (options.load) {
+    case kModeGentle:
+    case kModeStandard:
+    case kModeMemory:
+      return RunGpuStress(options);
+    case kModeSensors:
+      return RunSensorsMode();
     case kModeCpu:
       return RunCpuStress(options);
     case kModeRam:

@@ -15,6 +15,38 @@ std::string EventOf(const EventLine& line) {
   return line.json["event"].get<std::string>();
 }
 
+void ProbeProcess::SetEnvironment(const std::wstring& name, const std::wstring& value) {
+  environment_.emplace_back(name, value);
+}
+
+namespace {
+
+bool SameName(const std::wstring& entry, const std::wstring& name) {
+  return entry.size() > name.size() && entry[name.size()] == L'=' &&
+         CompareStringOrdinal(entry.c_str(), static_cast<int>(name.size()), name.c_str(),
+                              static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Our environment block with the overrides applied, for CreateProcessW.
+std::wstring BuildEnvironment(const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
+  std::wstring block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; entry && *entry; entry += wcslen(entry) + 1) {
+    const std::wstring text = entry;
+    bool replaced = false;
+    for (const auto& [name, value] : overrides) replaced = replaced || SameName(text, name);
+    if (!replaced) block += text + L'\0';
+  }
+  if (strings) FreeEnvironmentStringsW(strings);
+  for (const auto& [name, value] : overrides) {
+    if (!value.empty()) block += name + L'=' + value + L'\0';
+  }
+  block += L'\0';
+  return block;
+}
+
+}  // namespace
+
 ProbeProcess::~ProbeProcess() {
   if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
     TerminateProcess(process_.Get(), 255);
@@ -57,8 +89,11 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   PROCESS_INFORMATION info{};
   QueryPerformanceFrequency(&frequency_);
   QueryPerformanceCounter(&started_);
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &info)) {
+  std::wstring environment;
+  if (!environment_.empty()) environment = BuildEnvironment(environment_);
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                      environment_.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+                      environment_.empty() ? nullptr : environment.data(), nullptr, &startup, &info)) {
     return false;
   }
   process_.Reset(info.hProcess);

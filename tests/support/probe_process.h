@@ -33,6 +33,12 @@ class ProbeProcess {
   ProbeProcess& operator=(const ProbeProcess&) = delete;
   ~ProbeProcess();
 
+  // Environment variables of the child that differ from ours (an empty value
+  // removes the variable). Call before Start. Under Wine this is the Windows
+  // environment only: the display and the DLL overrides come from the Unix
+  // environment, which a CTest ENVIRONMENT property sets instead.
+  void SetEnvironment(const std::wstring& name, const std::wstring& value);
+
   // arguments follows the program name on the command line.
   bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
              const std::wstring& stdinFile = L"", const std::wstring& program = L"vantorelprobe.exe");
@@ -62,6 +68,7 @@ class ProbeProcess {
   std::vector<EventLine> lines_;
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
+  std::vector<std::pair<std::wstring, std::wstring>> environment_;
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
