@@ -10,16 +10,9 @@
 #include "common/host/host_executable.h"
 #include "tests/support/probe_process.h"
 #include "tests/support/unique_handle.h"
+#include "tests/support/utf8.h"
 
 namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
-}
 
 std::wstring TempPath(const wchar_t* name) {
   wchar_t temp[MAX_PATH];

@@ -30,15 +30,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/utf8.h"
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
-}
+namespace {
 
 std::wstring Environment(const wchar_t* name) {
   wchar_t value[32768];

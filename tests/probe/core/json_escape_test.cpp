@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "tests/support/utf8.h"
+
 namespace {
 
 std::string Escape(const std::wstring& source, size_t capacity = 300) {
@@ -22,12 +24,6 @@ std::string Decoded(const std::string& escaped) {
   return nlohmann::json::parse("\"" + escaped + "\"").get<std::string>();
 }
 
-std::string Utf8(const std::wstring& text) {
-  char buffer[4096];
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof(buffer), nullptr, nullptr);
-  return std::string(buffer, n > 0 ? n - 1 : 0);
-}
-
 // Catches wrong escapes, escaped non-ASCII and lost characters.
 TEST(EscapeJsonString, Cases) {
   struct Case {
@@ -40,15 +36,15 @@ TEST(EscapeJsonString, Cases) {
       {"newline and unit separator", L"x\ny\x1f", "x\\u000ay\\u001f"},
       {"empty", L"", ""},
       {"plain adapter name", L"NVIDIA GeForce RTX 4090", "NVIDIA GeForce RTX 4090"},
-      {"non-ASCII stays raw UTF-8", L"Gr\u00e4fikkarte \u96c6\u6210", Utf8(L"Gr\u00e4fikkarte \u96c6\u6210")},
-      {"astral character stays raw", L"\U0001F600", Utf8(L"\U0001F600")},
+      {"non-ASCII stays raw UTF-8", L"Gr\u00e4fikkarte \u96c6\u6210", ToUtf8(L"Gr\u00e4fikkarte \u96c6\u6210")},
+      {"astral character stays raw", L"\U0001F600", ToUtf8(L"\U0001F600")},
       {"delete is not a control", L"\x7f", "\x7f"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string escaped = Escape(c.source);
     EXPECT_EQ(escaped, c.escaped);
-    EXPECT_EQ(Decoded(escaped), Utf8(c.source));
+    EXPECT_EQ(Decoded(escaped), ToUtf8(c.source));
   }
 }
 
@@ -61,7 +57,7 @@ TEST(EscapeJsonString, LongTextIsCutCleanly) {
       for (size_t lead = 0; lead < 4; ++lead) {
         std::wstring source(lead, L'x');
         while (source.size() < 600) source += unit;
-        SCOPED_TRACE(testing::Message() << "capacity " << capacity << " unit " << Utf8(unit) << " lead " << lead);
+        SCOPED_TRACE(testing::Message() << "capacity " << capacity << " unit " << ToUtf8(unit) << " lead " << lead);
         const std::string escaped = Escape(source, capacity);
         // Room for the longest escape and the NUL is kept, and the text is cut
         // where that room first runs out, not earlier.
@@ -69,7 +65,7 @@ TEST(EscapeJsonString, LongTextIsCutCleanly) {
         EXPECT_GE(escaped.size() + 10, capacity);
         // Parses as a JSON string and decodes to a prefix of the source.
         const std::string decoded = Decoded(escaped);
-        EXPECT_EQ(Utf8(source).compare(0, decoded.size(), decoded), 0);
+        EXPECT_EQ(ToUtf8(source).compare(0, decoded.size(), decoded), 0);
       }
     }
   }
@@ -79,7 +75,7 @@ TEST(EscapeJsonString, LongTextIsCutCleanly) {
 TEST(EscapeJsonString, SourceLongerThanWorkCopy) {
   const std::wstring source(300, L'\u00e9');  // 600 bytes of UTF-8
   const std::string escaped = Escape(source, 1024);
-  EXPECT_EQ(escaped, Utf8(std::wstring(255, L'\u00e9')));
+  EXPECT_EQ(escaped, ToUtf8(std::wstring(255, L'\u00e9')));
 }
 
 TEST(EscapeJsonString, TinyCapacities) {
