@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -68,12 +69,10 @@ double ParseDecimalPrefix(const wchar_t* text) {
     if (expEnd > e) i = expEnd;
   }
 
-  char narrow[128];
-  const size_t length = i - start;
-  if (length >= sizeof(narrow)) return 0.0;
-  for (size_t k = 0; k < length; ++k) narrow[k] = static_cast<char>(text[start + k]);
-  narrow[length] = '\0';
-  return strtod(narrow, nullptr);  // the worker never leaves the C locale
+  // The prefix is plain ASCII by now, however long the host made it.
+  std::string narrow(i - start, '\0');
+  for (size_t k = 0; k < narrow.size(); ++k) narrow[k] = static_cast<char>(text[start + k]);
+  return strtod(narrow.c_str(), nullptr);  // the worker never leaves the C locale
 }
 
 int32_t ParseIntegerPrefix(const wchar_t* text) {

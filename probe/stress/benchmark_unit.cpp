@@ -37,13 +37,13 @@ void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned 
   auto append = [&](const wchar_t* text) {
     while (*text != 0 && length + 1 < capacity) path[length++] = *text++;
   };
-  wchar_t digits[16];
+  wchar_t digits[24];  // room for a 64-bit unsigned long too (the native build)
   int n = 0;
   do {
     digits[n++] = static_cast<wchar_t>(L'0' + processId % 10);
     processId /= 10;
   } while (processId != 0);
-  wchar_t number[16];
+  wchar_t number[24];
   for (int i = 0; i < n; ++i) number[i] = digits[n - 1 - i];
   number[n] = 0;
   append(dir);
