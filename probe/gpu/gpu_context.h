@@ -64,6 +64,7 @@ struct GpuStressContext {
   TimestampSlot slots[kTimestampSlots];       // optional: a slot with a missing query is never used
   ComPtr<ID3D11Buffer> frame;
   ComPtr<ID3D11BlendState> blend;
+  ComPtr<ID3D11RasterizerState> raster;        // optional: the default state culls the sprites
 
   std::unique_ptr<uint32_t[], AlignedFree> reference;  // CheckValue(0 … 262,143)
   SensorContext sensors;

@@ -178,7 +178,16 @@ void CreateBurnAndTiming(GpuStressContext* g) {
   }
 }
 
-bool CreateFrameAndBlend(GpuStressContext* g) {
+bool FillReferenceTable(GpuStressContext* g) {
+  g->reference.reset(static_cast<uint32_t*>(_aligned_malloc(kCheckWords * sizeof(uint32_t), 32)));
+  if (!g->reference) return false;
+  for (uint32_t i = 0; i < kCheckWords; ++i) g->reference[i] = CheckValue(i);
+  return true;
+}
+
+}  // namespace
+
+bool CreateFrameAndDrawStates(GpuStressContext* g) {
   D3D11_BUFFER_DESC desc{};
   desc.ByteWidth = sizeof(Frame);
   desc.Usage = D3D11_USAGE_DYNAMIC;
@@ -197,17 +206,17 @@ bool CreateFrameAndBlend(GpuStressContext* g) {
   rt.DestBlendAlpha = D3D11_BLEND_ONE;
   rt.BlendOpAlpha = D3D11_BLEND_OP_ADD;
   rt.RenderTargetWriteMask = D3D11_COLOR_WRITE_ENABLE_ALL;
-  return SUCCEEDED(g->device->CreateBlendState(&blend, &g->blend));
-}
+  if (FAILED(g->device->CreateBlendState(&blend, &g->blend))) return false;
 
-bool FillReferenceTable(GpuStressContext* g) {
-  g->reference.reset(static_cast<uint32_t*>(_aligned_malloc(kCheckWords * sizeof(uint32_t), 32)));
-  if (!g->reference) return false;
-  for (uint32_t i = 0; i < kCheckWords; ++i) g->reference[i] = CheckValue(i);
+  // The sprite corners wind counter-clockwise on the target, which the default
+  // rasteriser state culls as back faces: without this nothing would be drawn.
+  D3D11_RASTERIZER_DESC raster{};
+  raster.FillMode = D3D11_FILL_SOLID;
+  raster.CullMode = D3D11_CULL_NONE;
+  raster.DepthClipEnable = TRUE;
+  if (FAILED(g->device->CreateRasterizerState(&raster, &g->raster))) g->raster.Reset();
   return true;
 }
-
-}  // namespace
 
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc) {
   std::vector<ComPtr<IDXGIAdapter1>> adapters;
@@ -255,7 +264,7 @@ int RunGpuStress(const Options& options) {
     return kExitFailed;
   }
   CreateBurnAndTiming(g.get());
-  if (!CreateFrameAndBlend(g.get()) || !FillReferenceTable(g.get())) {
+  if (!CreateFrameAndDrawStates(g.get()) || !FillReferenceTable(g.get())) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"memory\"}");
     return kExitFailed;
   }

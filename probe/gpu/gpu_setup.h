@@ -3,6 +3,7 @@
 #include <dxgi.h>
 
 #include "probe/core/options.h"
+#include "probe/gpu/gpu_context.h"
 
 // The GPU stress (modes 0, 1, 2): set-up, then the stress loop. Returns the exit
 // code; 4 after an error line when the set-up fails.
@@ -11,3 +12,7 @@ int RunGpuStress(const Options& options);
 // Enumerates the factory's adapters and picks one by ChooseAdapterIndex. Returns
 // the chosen adapter (or null) and its description; every other one is released.
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc);
+
+// The Frame constant buffer and the states the particle draw uses (g->device set).
+// False when the constant buffer or the blend state cannot be created.
+bool CreateFrameAndDrawStates(GpuStressContext* g);

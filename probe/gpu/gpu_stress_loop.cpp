@@ -128,7 +128,9 @@ void StartArithmeticCheck(GpuStressContext& g, LoopState& s, double t) {
   s.nextCheckT = t + 1.0;
 }
 
-void Draw(GpuStressContext& g) {
+}  // namespace
+
+void DrawParticles(GpuStressContext& g) {
   if (!g.targetView) return;
   ID3D11DeviceContext* c = g.context.Get();
   ID3D11RenderTargetView* target = g.targetView.Get();
@@ -137,6 +139,7 @@ void Draw(GpuStressContext& g) {
   c->ClearRenderTargetView(target, clear);
   D3D11_VIEWPORT viewport{0.0f, 0.0f, 1280.0f, 720.0f, 0.0f, 1.0f};
   c->RSSetViewports(1, &viewport);
+  c->RSSetState(g.raster.Get());
   c->OMSetBlendState(g.blend.Get(), nullptr, 0xFFFFFFFF);
   c->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
   c->IASetInputLayout(nullptr);
@@ -148,6 +151,8 @@ void Draw(GpuStressContext& g) {
   ID3D11ShaderResourceView* none = nullptr;
   c->VSSetShaderResources(0, 1, &none);
 }
+
+namespace {
 
 bool SlotUsable(const TimestampSlot& slot) { return slot.disjoint && slot.begin && slot.end; }
 
@@ -278,7 +283,7 @@ int RunStressLoop(GpuStressContext& g, const Options& options) {
     MoveParticles(g);
     CheckVideoMemory(g, s);
     StartArithmeticCheck(g, s, t);
-    Draw(g);
+    DrawParticles(g);
     if (timed) {
       c->End(slot.end.Get());
       c->End(slot.disjoint.Get());
