@@ -99,7 +99,7 @@ extra_env=""
 end=$(($(date +%s) + 30))
 while [ ! -s "$record" ] && [ "$(date +%s)" -le "$end" ]; do sleep 0.05; done
 if [ -s "$record" ]; then
-  sleep 0.5  # the handler goes in right after the launch returns
+  sleep 1.5  # the handler goes in once the launch has returned; give a loaded machine time
   started=$(date +%s%N)
   tmux -L "$socket" send-keys -t cli C-c
   if wait_for "EXIT=" 5; then
