@@ -87,13 +87,28 @@ struct Relay {
   }
 };
 
-// Waits for the host to open the pipe; the host ending first counts as a failure.
-bool WaitForConnection(Relay& relay) {
+enum class Connection { Connected, Failed, Interrupted };
+
+// Waits for the host to open the pipe; the host ending first counts as a
+// failure. The wait runs in the same slices as a read, because the control
+// handler swallows Ctrl+C from the launch on: one long wait would leave the
+// user unable to stop a host that is slow to connect for two minutes.
+Connection WaitForConnection(Relay& relay) {
   HANDLE waitables[2] = {relay.event, relay.process};
   const DWORD count = relay.process != nullptr ? 2 : 1;
-  const DWORD waited = WaitForMultipleObjects(count, waitables, FALSE, kConnectWaitMs);
-  DWORD ignored = 0;
-  return waited == WAIT_OBJECT_0 && GetOverlappedResult(relay.pipe, &relay.connect, &ignored, FALSE);
+  const ULONGLONG deadline = GetTickCount64() + kConnectWaitMs;
+  for (;;) {
+    if (Interrupted()) return Connection::Interrupted;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return Connection::Failed;
+    const DWORD slice = static_cast<DWORD>(deadline - now < kReadSliceMs ? deadline - now : kReadSliceMs);
+    const DWORD waited = WaitForMultipleObjects(count, waitables, FALSE, slice);
+    if (waited == WAIT_TIMEOUT) continue;
+    DWORD ignored = 0;
+    return waited == WAIT_OBJECT_0 && GetOverlappedResult(relay.pipe, &relay.connect, &ignored, FALSE)
+               ? Connection::Connected
+               : Connection::Failed;
+  }
 }
 
 // Output messages that follow each other go out in one write: the text is the
@@ -142,7 +157,7 @@ int ReadMessages(Relay& relay) {
       if (GetLastError() != ERROR_IO_PENDING) break;  // the host closed its end
       DWORD waited = WAIT_TIMEOUT;
       while (waited == WAIT_TIMEOUT && !Interrupted()) waited = WaitForSingleObject(relay.event, kReadSliceMs);
-      if (Interrupted()) {
+      if (Interrupted() || waited != WAIT_OBJECT_0) {
         CancelIo(relay.pipe);
         // The cancelled read still owns buffer and read until it completes.
         GetOverlappedResult(relay.pipe, &read, &received, TRUE);
@@ -222,9 +237,16 @@ int RunCli() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
   if (!connected) {
-    if (!WaitForConnection(relay)) {
-      PrintMessage(text.notStarted);
-      return kExitCouldNotRun;  // the destructor cancels the connect
+    // On failure the destructor cancels the connect.
+    switch (WaitForConnection(relay)) {
+      case Connection::Connected:
+        break;
+      case Connection::Interrupted:
+        PrintMessage(text.stopped);
+        return kExitInterrupted;
+      case Connection::Failed:
+        PrintMessage(text.notStarted);
+        return kExitCouldNotRun;
     }
     relay.connectPending = false;
   }
@@ -232,7 +254,7 @@ int RunCli() {
   const int result = ReadMessages(relay);
   CloseHandle(relay.pipe);
   relay.pipe = INVALID_HANDLE_VALUE;
-  CloseHandle(relay.process);
+  if (relay.process != nullptr) CloseHandle(relay.process);
   relay.process = nullptr;
 
   if (Interrupted()) {

@@ -34,7 +34,7 @@ start() {  # start SCRIPT_FILE ARGUMENTS...
   runs=$((runs + 1))
   socket="vantorel-console-$$-$runs"
   tmux -L "$socket" -u new-session -d -s cli -x 60 -y 20 \
-    "env LANG=C.UTF-8 VANTOREL_STANDIN_SCRIPT='$windows_script' '$source_dir/tools/wine-run' '$build_dir/wineprefix' '$build_dir/bin/vantorel-cli.exe' $*; echo EXIT=\$?; sleep 120"
+    "env LANG=C.UTF-8 VANTOREL_STANDIN_SCRIPT='$windows_script' ${extra_env:-} '$source_dir/tools/wine-run' '$build_dir/wineprefix' '$build_dir/bin/vantorel-cli.exe' $*; echo EXIT=\$?; sleep 120"
 }
 
 long=012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789
@@ -87,6 +87,32 @@ if wait_for "waiting for the host" 30; then
   fi
 else
   fail "status line of the waiting run never drawn"
+fi
+
+# Ctrl+C while the host has been started but has not opened the pipe yet: the
+# control handler is in place, so the wait for the connection must notice it.
+printf 'noconnect 20000\n' >"$work/noconnect.txt"
+record="$work/started.txt"
+extra_env="VANTOREL_STANDIN_RECORD='Z:$(printf '%s' "$record" | tr / '\\')'"
+start "$work/noconnect.txt" list
+extra_env=""
+end=$(($(date +%s) + 30))
+while [ ! -s "$record" ] && [ "$(date +%s)" -le "$end" ]; do sleep 0.05; done
+if [ -s "$record" ]; then
+  sleep 1.5  # the handler goes in once the launch has returned; give a loaded machine time
+  started=$(date +%s%N)
+  tmux -L "$socket" send-keys -t cli C-c
+  if wait_for "EXIT=" 5; then
+    ms=$((($(date +%s%N) - started) / 1000000))
+    echo "Ctrl+C before the connection to exit: $ms ms"
+    [ "$ms" -lt 1500 ] || fail "Ctrl+C before the connection took $ms ms"
+    screen | grep -q "Stopped. The remaining steps were not run." || fail "no stopped message before the connection: $(screen)"
+    screen | grep -qx "EXIT=1" || fail "exit code after Ctrl+C before the connection: $(screen | grep EXIT)"
+  else
+    fail "Ctrl+C before the connection did not end vantorel-cli"
+  fi
+else
+  fail "the host of the unconnected run never started"
 fi
 
 [ $failures -eq 0 ] && echo "console test passed"

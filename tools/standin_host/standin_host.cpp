@@ -14,7 +14,7 @@
 //   pause MS                      wait before going on
 //   bulk COUNT SIZE               COUNT output messages of SIZE bytes each
 //   close                         close the pipe and end here
-//   noconnect                     end without opening the pipe
+//   noconnect [MS]                end without opening the pipe (after MS)
 //
 // For the relay benchmark it also copies the same message stream between two
 // processes without vantorel-cli: "--direct COUNT SIZE FILE" starts itself as
@@ -265,7 +265,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::string script;
   const std::wstring scriptPath = Environment(L"VANTOREL_STANDIN_SCRIPT");
   if (!scriptPath.empty() && !ReadWholeFile(scriptPath, script)) return 3;
-  if (script.rfind("noconnect", 0) == 0) return 0;
+  if (script.rfind("noconnect", 0) == 0) {
+    Sleep(static_cast<DWORD>(std::strtoul(script.c_str() + 9, nullptr, 10)));
+    return 0;
+  }
 
   Pipe pipe;
   pipe.handle = CreateFileW(pipePath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
