@@ -6,6 +6,7 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/core/run_clock.h"
 #include "probe/core/stop_control.h"
 #include "probe/stress/benchmark_unit.h"
 #include "probe/stress/cpu_stress_unit.h"
@@ -14,12 +15,14 @@ namespace {
 
 std::atomic<int64_t> benchWork{0};
 std::atomic<int32_t> runEnded{0};
-LARGE_INTEGER frequency;
+RunClock benchClock;
 
-double Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+// Only differences of it are used.
+double Now() { return SecondsSince(benchClock); }
+
+int EndStopped() {
+  WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+  return kExitStopped;
 }
 
 DWORD WINAPI BenchWorker(void*) {
@@ -193,31 +196,24 @@ bool WaitForAllThreads(const HANDLE* handles, DWORD count, DWORD timeoutMs) {
 }
 
 int RunBenchmark(const Options& options) {
-  QueryPerformanceFrequency(&frequency);
+  benchClock = StartRunClock();
   WriteLiteralLine("{\"event\":\"start\",\"bench\":true}");
   StartStdinWatcher();
 
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   if (!ProcessorStep("cpu1", 1) || !ProcessorStep("cpuN", StressWorkerCount(info.dwNumberOfProcessors))) {
-    WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
-    return kExitStopped;
+    return EndStopped();
   }
 
   MemoryStep();
-  if (StopRaised()) {
-    WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
-    return kExitStopped;
-  }
+  if (StopRaised()) return EndStopped();
 
   if (options.dir[0] != 0) {
     WriteStep("drive");
     DriveResults results;
     const bool completed = DriveTest(options.dir, results);
-    if (StopRaised()) {
-      WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
-      return kExitStopped;
-    }
+    if (StopRaised()) return EndStopped();
     if (completed) {
       WriteResult("read", results.read, "drive");
       WriteResult("write", results.write, "drive");

@@ -7,6 +7,7 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/core/run_clock.h"
 #include "probe/core/stop_control.h"
 #include "probe/stress/cpu_stress_unit.h"
 
@@ -23,12 +24,6 @@ DWORD WINAPI StressWorker(void* parameter) {
     if (AccumulatorSum(acc) == 0.0) Sleep(0);
   }
   return 0;
-}
-
-double SecondsSince(const LARGE_INTEGER& base, const LARGE_INTEGER& frequency) {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart - base.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 }  // namespace
@@ -52,14 +47,12 @@ int RunCpuStress(const Options& options) {
     CloseHandle(thread);
   }
 
-  LARGE_INTEGER frequency, base;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&base);
+  const RunClock clock = StartRunClock();
 
   const double limitSeconds = options.minutes * 60.0;
   const char* reason = "stopped";
   Sleep(500);
-  double t = SecondsSince(base, frequency);
+  double t = SecondsSince(clock);
   while (!StopRaised()) {
     snprintf(line, sizeof(line), "{\"t\":%.2f,\"work\":%lld}", t,
              static_cast<long long>(workCounter.load(std::memory_order_relaxed)));
@@ -69,7 +62,7 @@ int RunCpuStress(const Options& options) {
       break;
     }
     Sleep(500);
-    t = SecondsSince(base, frequency);
+    t = SecondsSince(clock);
   }
 
   RaiseStop(kStopRequested);  // releases the workers after their current unit

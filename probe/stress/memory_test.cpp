@@ -5,6 +5,7 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/core/run_clock.h"
 #include "probe/core/stop_control.h"
 #include "probe/stress/memory_test_unit.h"
 
@@ -48,15 +49,8 @@ HANDLE CreateSuspendedWorker(LPTHREAD_START_ROUTINE routine, void* job) {
   return CreateThread(nullptr, 0, routine, job, CREATE_SUSPENDED, nullptr);
 }
 
-double SecondsSince(const LARGE_INTEGER& base, const LARGE_INTEGER& frequency) {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart - base.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 struct RunState {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER base;
+  RunClock clock;
   double limitSeconds;
   uint64_t bytes;
   int32_t completedPasses;
@@ -65,7 +59,7 @@ struct RunState {
 
 void WriteSampleAndCheckTime(void* context) {
   RunState& run = *static_cast<RunState*>(context);
-  const double t = SecondsSince(run.base, run.frequency);
+  const double t = SecondsSince(run.clock);
   char line[320];
   snprintf(line, sizeof(line),
            "{\"t\":%.2f,\"pass\":%d,\"phase\":\"%s\",\"done\":%.4f,\"errors\":%lld,\"passes\":%d}", t,
@@ -162,8 +156,7 @@ int RunMemoryTest(const Options& options) {
   StartStdinWatcher();
 
   RunState run{};
-  QueryPerformanceFrequency(&run.frequency);
-  QueryPerformanceCounter(&run.base);
+  run.clock = StartRunClock();
   run.limitSeconds = options.minutes * 60.0;
   run.bytes = size;
 
@@ -188,7 +181,7 @@ int RunMemoryTest(const Options& options) {
   snprintf(line, sizeof(line),
            "{\"event\":\"end\",\"reason\":\"%s\",\"errors\":%lld,\"passes\":%d,\"bytes\":%llu,\"t\":%.2f}", reason,
            static_cast<long long>(errorWords.load()), run.completedPasses,
-           static_cast<unsigned long long>(size), SecondsSince(run.base, run.frequency));
+           static_cast<unsigned long long>(size), SecondsSince(run.clock));
   WriteEventLine(line);
   return reason[0] == 't' ? kExitDone : kExitStopped;
 }
