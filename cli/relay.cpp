@@ -202,19 +202,14 @@ int RunCli() {
   }
 
   relay.connect.hEvent = relay.event;
-  bool connected = false;
   if (!ConnectNamedPipe(relay.pipe, &relay.connect)) {
     const DWORD error = GetLastError();
-    if (error == ERROR_PIPE_CONNECTED) {
-      connected = true;
-    } else if (error == ERROR_IO_PENDING) {
+    if (error == ERROR_IO_PENDING) {
       relay.connectPending = true;
-    } else {
+    } else if (error != ERROR_PIPE_CONNECTED) {
       PrintMessage(text.notStarted);
       return kExitCouldNotRun;
     }
-  } else {
-    connected = true;
   }
 
   const std::wstring directory = CurrentDirectory();
@@ -236,7 +231,7 @@ int RunCli() {
   relay.process = launch.hProcess;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
-  if (!connected) {
+  if (relay.connectPending) {
     // On failure the destructor cancels the connect.
     switch (WaitForConnection(relay)) {
       case Connection::Connected:

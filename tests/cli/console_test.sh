@@ -37,6 +37,22 @@ start() {  # start SCRIPT_FILE ARGUMENTS...
     "env LANG=C.UTF-8 VANTOREL_STANDIN_SCRIPT='$windows_script' ${extra_env:-} '$source_dir/tools/wine-run' '$build_dir/wineprefix' '$build_dir/bin/vantorel-cli.exe' $*; echo EXIT=\$?; sleep 120"
 }
 
+# Presses Ctrl+C and checks that the run stops promptly with the stopped
+# message and exit code 1; $1 tells the case apart in what is printed.
+press_ctrl_c() {
+  started=$(date +%s%N)
+  tmux -L "$socket" send-keys -t cli C-c
+  if ! wait_for "EXIT=" 5; then
+    fail "Ctrl+C$1 did not end vantorel-cli"
+    return 1
+  fi
+  ms=$((($(date +%s%N) - started) / 1000000))
+  echo "Ctrl+C$1 to exit: $ms ms"
+  [ "$ms" -lt 1500 ] || fail "Ctrl+C$1 took $ms ms"
+  screen | grep -q "Stopped. The remaining steps were not run." || fail "no stopped message$1: $(screen)"
+  screen | grep -qx "EXIT=1" || fail "exit code after Ctrl+C$1: $(screen | grep EXIT)"
+}
+
 long=012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789
 cut=01234567890123456789012345678901234567890123456789012345678  # 59 columns: one short of 60
 
@@ -73,17 +89,8 @@ fi
 printf 'S waiting for the host\npause 30000\nX 0\n' >"$work/wait.txt"
 start "$work/wait.txt" list
 if wait_for "waiting for the host" 30; then
-  started=$(date +%s%N)
-  tmux -L "$socket" send-keys -t cli C-c
-  if wait_for "EXIT=" 5; then
-    ms=$((($(date +%s%N) - started) / 1000000))
-    echo "Ctrl+C to exit: $ms ms"
-    [ "$ms" -lt 1500 ] || fail "Ctrl+C took $ms ms"
-    screen | grep -q "Stopped. The remaining steps were not run." || fail "no stopped message: $(screen)"
-    screen | grep -qx "EXIT=1" || fail "exit code after Ctrl+C: $(screen | grep EXIT)"
+  if press_ctrl_c ""; then
     screen | grep -q "waiting" && fail "status line left on screen after Ctrl+C"
-  else
-    fail "Ctrl+C did not end vantorel-cli"
   fi
 else
   fail "status line of the waiting run never drawn"
@@ -100,17 +107,7 @@ end=$(($(date +%s) + 30))
 while [ ! -s "$record" ] && [ "$(date +%s)" -le "$end" ]; do sleep 0.05; done
 if [ -s "$record" ]; then
   sleep 1.5  # the handler goes in once the launch has returned; give a loaded machine time
-  started=$(date +%s%N)
-  tmux -L "$socket" send-keys -t cli C-c
-  if wait_for "EXIT=" 5; then
-    ms=$((($(date +%s%N) - started) / 1000000))
-    echo "Ctrl+C before the connection to exit: $ms ms"
-    [ "$ms" -lt 1500 ] || fail "Ctrl+C before the connection took $ms ms"
-    screen | grep -q "Stopped. The remaining steps were not run." || fail "no stopped message before the connection: $(screen)"
-    screen | grep -qx "EXIT=1" || fail "exit code after Ctrl+C before the connection: $(screen | grep EXIT)"
-  else
-    fail "Ctrl+C before the connection did not end vantorel-cli"
-  fi
+  press_ctrl_c " before the connection"
 else
   fail "the host of the unconnected run never started"
 fi

@@ -50,15 +50,18 @@ bool ReadWholeFile(const std::wstring& path, std::string& content) {
   return true;
 }
 
-void Record(const std::wstring& path) {
-  wchar_t directory[32768] = {};
-  GetCurrentDirectoryW(32768, directory);
-  const std::string text = ToUtf8(GetCommandLineW()) + "\n" + ToUtf8(directory) + "\n";
+void WriteWholeFile(const std::wstring& path, const std::string& content) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+void Record(const std::wstring& path) {
+  wchar_t directory[32768] = {};
+  GetCurrentDirectoryW(32768, directory);
+  WriteWholeFile(path, ToUtf8(GetCommandLineW()) + "\n" + ToUtf8(directory) + "\n");
 }
 
 std::string Unescape(const std::string& text) {
@@ -80,11 +83,15 @@ std::string Unescape(const std::string& text) {
   return bytes;
 }
 
-std::string Message(char type, const std::string& payload) {
-  const uint32_t length = static_cast<uint32_t>(payload.size());
+// The type letter and the payload length, little-endian.
+std::string Header(char type, uint32_t length) {
   std::string bytes(1, type);
   for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((length >> shift) & 0xff);
-  return bytes + payload;
+  return bytes;
+}
+
+std::string Message(char type, const std::string& payload) {
+  return Header(type, static_cast<uint32_t>(payload.size())) + payload;
 }
 
 struct Pipe {
@@ -111,13 +118,7 @@ struct Pipe {
 // the time to its last write is the reader's time to within one buffer.
 void WriteTiming(double seconds) {
   const std::wstring path = Environment(L"VANTOREL_STANDIN_TIMING");
-  if (path.empty()) return;
-  const std::string text = std::to_string(seconds) + "\n";
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  if (!path.empty()) WriteWholeFile(path, std::to_string(seconds) + "\n");
 }
 
 void WriteBulk(Pipe& pipe, unsigned long count, unsigned long size) {
@@ -186,10 +187,7 @@ void RunScript(Pipe& pipe, const std::string& script) {
     } else if (word == "M" && !rest.empty()) {
       pipe.Write(Message(rest[0], Unescape(rest.size() > 2 ? rest.substr(2) : "")));
     } else if (word == "length") {
-      const uint32_t length = static_cast<uint32_t>(std::strtoul(rest.c_str(), nullptr, 10));
-      std::string header(1, 'O');
-      for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>((length >> shift) & 0xff);
-      pipe.Write(header);
+      pipe.Write(Header('O', static_cast<uint32_t>(std::strtoul(rest.c_str(), nullptr, 10))));
     } else if (word == "split") {
       pipe.split = std::strtoul(rest.c_str(), nullptr, 10);
     } else if (word == "hold") {
