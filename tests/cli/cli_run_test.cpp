@@ -11,6 +11,7 @@
 #include "tests/support/probe_process.h"
 #include "tests/support/unique_handle.h"
 #include "tests/support/utf8.h"
+#include "tests/support/whole_file.h"
 
 namespace {
 
@@ -18,25 +19,6 @@ std::wstring TempPath(const wchar_t* name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   return std::wstring(temp) + name;
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
 }
 
 struct ProgramRun {
@@ -95,14 +77,18 @@ class CliRun : public ::testing::Test {
   }
 
   void Script(const std::string& text) {
-    WriteFileBytes(script_, text);
+    ASSERT_TRUE(WriteWholeFile(script_, text));
     SetEnvironmentVariableW(L"VANTOREL_STANDIN_SCRIPT", script_.c_str());
   }
   ProgramRun Cli(const std::wstring& arguments, const std::wstring& directory = L"") {
     return RunProgram(BesideThisProgram(L"vantorel-cli.exe"), arguments, directory);
   }
   bool HostStarted() { return GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-  std::string Recorded() { return ReadFileBytes(record_); }
+  std::string Recorded() {
+    std::string bytes;
+    ReadWholeFile(record_, bytes);
+    return bytes;
+  }
 
   static std::string Line(const wchar_t* text) { return ToUtf8(text) + "\n"; }
   const CliTextRow& english_ = kCliTextTable[0];

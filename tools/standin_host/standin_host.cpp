@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "tests/support/utf8.h"
+#include "tests/support/whole_file.h"
 
 namespace {
 
@@ -38,24 +39,6 @@ std::wstring Environment(const wchar_t* name) {
   wchar_t value[32768];
   const DWORD length = GetEnvironmentVariableW(name, value, 32768);
   return length > 0 && length < 32768 ? std::wstring(value, length) : std::wstring();
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string& content) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) content.append(chunk, got);
-  CloseHandle(file);
-  return true;
-}
-
-void WriteWholeFile(const std::wstring& path, const std::string& content) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  CloseHandle(file);
 }
 
 void Record(const std::wstring& path) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/probe_process.h"
+#include "tests/support/whole_file.h"
 
 namespace {
 
@@ -82,11 +83,7 @@ TEST(CpuStressRun, StandardInputStopsOnlyThroughAPipe) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   const std::wstring qFile = std::wstring(folder) + L"vantorel-stdin-q.txt";
-  {
-    UniqueHandle file(CreateFileW(qFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(file.Get(), "q\n", 2, &written, nullptr));
-  }
+  ASSERT_TRUE(WriteWholeFile(qFile, "q\n"));
 
   enum Action { WriteBytes, Close, Nothing };
   const struct Case {
