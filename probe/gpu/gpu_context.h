@@ -15,6 +15,8 @@
 
 using Microsoft::WRL::ComPtr;
 
+constexpr UINT kTargetWidth = 1280;  // the off-screen render target, 16:9 like kAspect
+constexpr UINT kTargetHeight = 720;
 constexpr int kTimestampSlots = 6;
 constexpr size_t kAdapterNameBytes = 300;
 

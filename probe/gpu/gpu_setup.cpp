@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr UINT kTargetWidth = 1280;
-constexpr UINT kTargetHeight = 720;
-
 IDXGIAdapter1* ChooseFrom(std::vector<ComPtr<IDXGIAdapter1>>& adapters, const std::vector<DXGI_ADAPTER_DESC1>& descs,
                           int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc) {
   std::vector<AdapterFacts> facts;
@@ -62,22 +59,6 @@ HRESULT CreateUav(ID3D11Device* device, ID3D11Buffer* buffer, UINT elements, ID3
   desc.Buffer.FirstElement = 0;
   desc.Buffer.NumElements = elements;
   return device->CreateUnorderedAccessView(buffer, &desc, view);
-}
-
-void CreateRenderTarget(GpuStressContext* g) {
-  D3D11_TEXTURE2D_DESC desc{};
-  desc.Width = kTargetWidth;
-  desc.Height = kTargetHeight;
-  desc.MipLevels = 1;
-  desc.ArraySize = 1;
-  desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-  desc.SampleDesc.Count = 1;
-  desc.Usage = D3D11_USAGE_DEFAULT;
-  desc.BindFlags = D3D11_BIND_RENDER_TARGET;
-  if (FAILED(g->device->CreateTexture2D(&desc, nullptr, &g->target)) ||
-      FAILED(g->device->CreateRenderTargetView(g->target.Get(), nullptr, &g->targetView))) {
-    g->targetView.Reset();
-  }
 }
 
 ComPtr<ID3D11Query> CreateQuery(ID3D11Device* device, D3D11_QUERY kind) {
@@ -186,6 +167,22 @@ bool FillReferenceTable(GpuStressContext* g) {
 }
 
 }  // namespace
+
+void CreateRenderTarget(GpuStressContext* g) {
+  D3D11_TEXTURE2D_DESC desc{};
+  desc.Width = kTargetWidth;
+  desc.Height = kTargetHeight;
+  desc.MipLevels = 1;
+  desc.ArraySize = 1;
+  desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+  desc.SampleDesc.Count = 1;
+  desc.Usage = D3D11_USAGE_DEFAULT;
+  desc.BindFlags = D3D11_BIND_RENDER_TARGET;
+  if (FAILED(g->device->CreateTexture2D(&desc, nullptr, &g->target)) ||
+      FAILED(g->device->CreateRenderTargetView(g->target.Get(), nullptr, &g->targetView))) {
+    g->targetView.Reset();
+  }
+}
 
 bool CreateFrameAndDrawStates(GpuStressContext* g) {
   D3D11_BUFFER_DESC desc{};

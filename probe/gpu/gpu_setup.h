@@ -13,6 +13,10 @@ int RunGpuStress(const Options& options);
 // the chosen adapter (or null) and its description; every other one is released.
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc);
 
+// The off-screen kTargetWidth x kTargetHeight target and its view (g->device set).
+// Leaves targetView null when either cannot be created; the draw is then skipped.
+void CreateRenderTarget(GpuStressContext* g);
+
 // The Frame constant buffer and the states the particle draw uses (g->device set).
 // False when the constant buffer or the blend state cannot be created.
 bool CreateFrameAndDrawStates(GpuStressContext* g);

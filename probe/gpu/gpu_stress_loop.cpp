@@ -137,7 +137,7 @@ void DrawParticles(GpuStressContext& g) {
   c->OMSetRenderTargets(1, &target, nullptr);
   const float clear[4] = {0.012f, 0.02f, 0.045f, 1.0f};
   c->ClearRenderTargetView(target, clear);
-  D3D11_VIEWPORT viewport{0.0f, 0.0f, 1280.0f, 720.0f, 0.0f, 1.0f};
+  D3D11_VIEWPORT viewport{0.0f, 0.0f, static_cast<float>(kTargetWidth), static_cast<float>(kTargetHeight), 0.0f, 1.0f};
   c->RSSetViewports(1, &viewport);
   c->RSSetState(g.raster.Get());
   c->OMSetBlendState(g.blend.Get(), nullptr, 0xFFFFFFFF);

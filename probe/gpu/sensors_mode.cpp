@@ -36,7 +36,7 @@ int RunSensorsMode() {
     return kExitFailed;
   }
   SensorContext sensors = OpenSensorContext(desc.AdapterLuid, desc.VendorId == kVendorAmd);
-  char name[300];
+  char name[kAdapterNameBytes];
   EscapeJsonString(name, sizeof(name), desc.Description);
 
   char line[kLineBytes];

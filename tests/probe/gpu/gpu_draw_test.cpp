@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr UINT kWidth = 1280;
-constexpr UINT kHeight = 720;
-
 // Catches sprites that never reach the target, e.g. both triangles of the
 // corner list culled as back faces by the default rasteriser state.
 TEST(GpuDraw, ParticleAtTheCentreLightsTheTarget) {
@@ -29,17 +26,8 @@ TEST(GpuDraw, ParticleAtTheCentreLightsTheTarget) {
   ASSERT_TRUE(SUCCEEDED(d->CreateVertexShader(vs->GetBufferPointer(), vs->GetBufferSize(), nullptr, &g.drawVS)));
   ASSERT_TRUE(SUCCEEDED(d->CreatePixelShader(ps->GetBufferPointer(), ps->GetBufferSize(), nullptr, &g.drawPS)));
 
-  D3D11_TEXTURE2D_DESC target{};
-  target.Width = kWidth;
-  target.Height = kHeight;
-  target.MipLevels = 1;
-  target.ArraySize = 1;
-  target.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-  target.SampleDesc.Count = 1;
-  target.Usage = D3D11_USAGE_DEFAULT;
-  target.BindFlags = D3D11_BIND_RENDER_TARGET;
-  ASSERT_TRUE(SUCCEEDED(d->CreateTexture2D(&target, nullptr, &g.target)));
-  ASSERT_TRUE(SUCCEEDED(d->CreateRenderTargetView(g.target.Get(), nullptr, &g.targetView)));
+  CreateRenderTarget(&g);
+  ASSERT_TRUE(g.targetView);
 
   // One particle resting at the centre: a cold-coloured sprite in the middle of the target.
   g.profile = ProfileForMode(1, 0);
@@ -72,6 +60,8 @@ TEST(GpuDraw, ParticleAtTheCentreLightsTheTarget) {
 
   DrawParticles(g);
 
+  D3D11_TEXTURE2D_DESC target{};
+  g.target->GetDesc(&target);
   target.Usage = D3D11_USAGE_STAGING;
   target.BindFlags = 0;
   target.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
@@ -85,7 +75,7 @@ TEST(GpuDraw, ParticleAtTheCentreLightsTheTarget) {
     return std::array<int, 4>{rgba[0], rgba[1], rgba[2], rgba[3]};
   };
   const std::array<int, 4> corner = pixel(0, 0);
-  const std::array<int, 4> centre = pixel(kWidth / 2, kHeight / 2);
+  const std::array<int, 4> centre = pixel(kTargetWidth / 2, kTargetHeight / 2);
   g.context->Unmap(readBack.Get(), 0);
 
   // The clear colour (0.012, 0.02, 0.045) is about (3, 5, 11); the sprite's

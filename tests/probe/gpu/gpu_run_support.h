@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/probe_process.h"
+#include "tests/support/utf8.h"
 
 // The automatically chosen adapter as this process sees it (UTF-8 name), or false.
 inline bool AutomaticAdapter(std::string* name, uint64_t* videoMemory, uint32_t* vendor) {
@@ -29,9 +30,7 @@ inline bool AutomaticAdapter(std::string* name, uint64_t* videoMemory, uint32_t*
     found = true;
   }
   if (!found) return false;
-  char utf8[512] = {};
-  WideCharToMultiByte(CP_UTF8, 0, best.Description, -1, utf8, sizeof(utf8), nullptr, nullptr);
-  *name = utf8;
+  *name = ToUtf8(best.Description);
   *videoMemory = best.DedicatedVideoMemory;
   *vendor = best.VendorId;
   return true;
