@@ -98,6 +98,7 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   }
   process_.Reset(info.hProcess);
   CloseHandle(info.hThread);
+  collection_ = OpenEventLineCollection(program);
   // Only the child may hold the write end, so its exit ends our reads.
   childOut.Reset();
   reader_ = std::thread([this] { ReadOutput(); });
@@ -125,6 +126,7 @@ void ProbeProcess::ReadOutput() {
       line.json = nlohmann::json::parse(line.text, nullptr, false);
       line.arrival = arrival;
       pending.erase(0, end + 1);
+      CollectEventLine(collection_, line.text);
       std::lock_guard lock(mutex_);
       lines_.push_back(std::move(line));
       changed_.notify_all();

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/event_line_collection.h"
 #include "tests/support/unique_handle.h"
 
 // What the host does with the worker: starts vantorelprobe.exe with pipes on
@@ -69,6 +70,7 @@ class ProbeProcess {
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
+  UniqueHandle collection_;  // the worker's lines, kept for the check against the reference
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
