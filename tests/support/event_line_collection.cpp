@@ -30,7 +30,7 @@ std::wstring RunLabel() {
 
 }  // namespace
 
-UniqueHandle OpenEventLineCollection(const std::wstring& program) {
+EventLineCollection OpenEventLineCollection(const std::wstring& program) {
   if (!IsWorker(program)) return {};
   wchar_t folder[MAX_PATH];
   const DWORD length = GetEnvironmentVariableW(kCollectionVariable, folder, MAX_PATH);
@@ -39,18 +39,28 @@ UniqueHandle OpenEventLineCollection(const std::wstring& program) {
   // Tests of several programs run at once: each run gets a file of its own.
   const std::wstring stem = std::wstring(folder, length) + L"\\" + RunLabel();
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    const std::wstring path = stem + L"-" + std::to_wstring(attempt) + L".jsonl";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    const std::wstring run = stem + L"-" + std::to_wstring(attempt);
+    HANDLE file = CreateFileW((run + L".jsonl").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return UniqueHandle(file);
+    if (file != INVALID_HANDLE_VALUE) return {UniqueHandle(file), run};
     if (GetLastError() != ERROR_FILE_EXISTS) break;
   }
   return {};
 }
 
-void CollectEventLine(const UniqueHandle& collection, const std::string& text) {
-  if (!collection) return;
+void CollectEventLine(const EventLineCollection& collection, const std::string& text) {
+  if (!collection.lines) return;
   const std::string line = text + "\n";
   DWORD written = 0;
-  WriteFile(collection.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(collection.lines.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void CollectExitCode(const EventLineCollection& collection, DWORD code) {
+  if (!collection.lines) return;
+  UniqueHandle file(CreateFileW((collection.stem + L".exit").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+  const std::string text = std::to_string(code) + "\n";
+  DWORD written = 0;
+  WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }

@@ -166,6 +166,7 @@ DWORD ProbeProcess::WaitForExit(DWORD timeoutMs) {
   if (reader_.joinable()) reader_.join();
   DWORD code = 0;
   GetExitCodeProcess(process_.Get(), &code);
+  CollectExitCode(collection_, code);
   return code;
 }
 

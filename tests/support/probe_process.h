@@ -70,7 +70,7 @@ class ProbeProcess {
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
-  UniqueHandle collection_;  // the worker's lines, kept for the check against the reference
+  EventLineCollection collection_;  // the worker's lines, kept for the check against the reference
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
