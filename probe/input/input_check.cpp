@@ -25,7 +25,7 @@ struct EndOfRun {
   const char* line;
   int code;
 };
-constexpr EndOfRun kTimeUp{"{\"event\":\"end\",\"reason\":\"time\"}", kExitDone};
+constexpr EndOfRun kTimeRanOut{"{\"event\":\"end\",\"reason\":\"time\"}", kExitDone};
 constexpr EndOfRun kStopped{"{\"event\":\"end\",\"reason\":\"stopped\"}", kExitStopped};
 
 // Everything the window procedure updates; it runs on the mode's own thread.
@@ -120,7 +120,7 @@ int RunInputCheck(const Options& options) {
       AdvanceSample(clock);
       WriteEventLine(line, BuildSampleLine(run.tables, SecondsSinceStart(clock, now), line, sizeof(line)));
       if (RunTimeUp(clock, now)) {
-        end = kTimeUp;
+        end = kTimeRanOut;
         break;
       }
     }

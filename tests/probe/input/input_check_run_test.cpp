@@ -113,7 +113,9 @@ class InputCheckRun : public testing::Test {
     EXPECT_EQ(probe.WaitForExit(kRunTimeout), 1u);
     const std::vector<EventLine> lines = probe.Lines();
     ExpectAllLinesAreJson(lines);
-    if (!lines.empty()) EXPECT_EQ(lines.back().text, "{\"event\":\"end\",\"reason\":\"stopped\"}");
+    if (!lines.empty()) {
+      EXPECT_EQ(lines.back().text, "{\"event\":\"end\",\"reason\":\"stopped\"}");
+    }
     return lines;
   }
 

@@ -7,15 +7,15 @@
 
 namespace {
 
-struct Run {
+struct SampledRun {
   std::vector<double> sampleSeconds;
   uint32_t endedAfterMs = 0;
 };
 
 // The mode's loop, one pass every stepMs ticks.
-Run Simulate(uint32_t startTick, double minutes, uint32_t stepMs) {
+SampledRun Simulate(uint32_t startTick, double minutes, uint32_t stepMs) {
   SampleClock clock = StartSampleClock(startTick, minutes);
-  Run run;
+  SampledRun run;
   for (uint32_t passed = 0; passed < 200000; passed += stepMs) {
     const uint32_t now = startTick + passed;
     if (!SampleDue(clock, now)) continue;
@@ -43,7 +43,7 @@ TEST(SampleClock, GridAndDurationAcrossTheWrap) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Run run = Simulate(c.start, 0.05, 20);
+    const SampledRun run = Simulate(c.start, 0.05, 20);
     EXPECT_EQ(run.sampleSeconds, std::vector<double>({1.0, 2.0, 3.0}));
     EXPECT_EQ(run.endedAfterMs, 3000u);
   }
@@ -68,7 +68,7 @@ TEST(SampleClock, DurationIsTruncatedMinutes) {
   EXPECT_EQ(StartSampleClock(0, 60.0).durationMs, 3600000u);
   EXPECT_EQ(StartSampleClock(0, 0.0166666).durationMs, 999u);
   // A run shorter than a second still writes its first sample, at 1 s, and ends there.
-  const Run run = Simulate(0, 0.0166666, 20);
+  const SampledRun run = Simulate(0, 0.0166666, 20);
   EXPECT_EQ(run.sampleSeconds, std::vector<double>({1.0}));
 }
 
