@@ -167,9 +167,9 @@ TEST_F(InputCheckRun, PointerMotionIsTimed) {
       {"the worker", L"vantorelprobe.exe"},
       {"a worker with hid.dll planted beside it", L"planted-hid\\vantorelprobe.exe"},
   };
-  constexpr int kMoves = 300;
+  constexpr int kMoves = 120;
   std::string script;
-  for (int i = 0; i < kMoves; ++i) script += i % 2 ? "mousemove_relative -- -3 0\nsleep 0.004\n" : "mousemove_relative 3 0\nsleep 0.004\n";
+  for (int i = 0; i < kMoves; ++i) script += i % 2 ? "mousemove_relative -- -3 0\nsleep 0.02\n" : "mousemove_relative 3 0\nsleep 0.02\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ProbeProcess probe;
