@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Injects relative pointer motion into an X display at a steady rate through
-XTest: inject_motion.py DISPLAY RATE SECONDS. Moves alternate +3/-3 pixels so
-the pointer stays where it is. Prints the number of events sent."""
+XTest: inject_motion.py DISPLAY RATE SECONDS. The pointer sweeps 200 moves of
+2 pixels right, then 200 left, and so on, so it stays over the middle of the
+screen; a sweep never cancels out when Wine merges queued motion into one
+report. Prints the number of events sent."""
 import ctypes
 import sys
 import time
@@ -26,7 +28,7 @@ while True:
     # Catch up to the schedule, then sleep about a millisecond.
     due = int(elapsed * rate)
     while sent < due:
-        xtst.XTestFakeRelativeMotionEvent(display, 3 if sent % 2 == 0 else -3, 0, 0)
+        xtst.XTestFakeRelativeMotionEvent(display, 2 if (sent // 200) % 2 == 0 else -2, 0, 0)
         sent += 1
     x11.XFlush(display)
     time.sleep(0.001)
