@@ -118,7 +118,10 @@ int RunInputCheck(const Options& options) {
     const uint32_t now = GetTickCount();
     if (SampleDue(clock, now)) {
       AdvanceSample(clock);
-      WriteEventLine(line, BuildSampleLine(run.tables, SecondsSinceStart(clock, now), line, sizeof(line)));
+      LARGE_INTEGER counter;
+      QueryPerformanceCounter(&counter);
+      const SampleTime sampleTime{SecondsSinceStart(clock, now), counter.QuadPart, run.frequency};
+      WriteEventLine(line, BuildSampleLine(run.tables, sampleTime, line, sizeof(line)));
       if (RunTimeUp(clock, now)) {
         end = kTimeRanOut;
         break;

@@ -8,6 +8,9 @@
 #include "probe/input/input_records.h"
 
 constexpr size_t kMaxRepeatIntervals = 2000;
+// Longer than any keyboard's repeat delay: a key down this long without a
+// repeat is no longer held, its key-up went missing (it was released while
+// another desktop, such as the lock screen, had the keyboard).
 constexpr double kMaxRepeatIntervalMs = 2000.0;
 
 // All keyboards together: the user's hands, not the devices, hold keys.
@@ -25,5 +28,6 @@ uint16_t KeyId(uint16_t makeCode, uint16_t flags);
 
 void CountKeyEvent(KeyboardState& keyboard, const KeyEvent& event, int64_t frequency, DeviceNameReader readName);
 
-// A new period: keys still down carry over into its held maximum.
-void ResetKeyboardPeriod(KeyboardState& keyboard);
+// A new period at counter value now: keys still down carry over into its held
+// maximum; keys whose key-up went missing are dropped.
+void ResetKeyboardPeriod(KeyboardState& keyboard, int64_t now, int64_t frequency);

@@ -16,11 +16,11 @@ void Advance(size_t& used, size_t capacity, int written) {
 
 }  // namespace
 
-size_t BuildSampleLine(InputTables& tables, double seconds, char* line, size_t capacity) {
+size_t BuildSampleLine(InputTables& tables, const SampleTime& now, char* line, size_t capacity) {
   if (capacity == 0) return 0;
   line[0] = '\0';
   size_t used = 0;
-  Advance(used, capacity, snprintf(line, capacity, "{\"t\":%.2f", seconds));
+  Advance(used, capacity, snprintf(line, capacity, "{\"t\":%.2f", now.seconds));
 
   if (PointerRecord* mouse = BusiestPointer(tables.pointers)) {
     const MouseSummary s = SummarizeMouseIntervals(mouse->intervalsUs);
@@ -45,7 +45,7 @@ size_t BuildSampleLine(InputTables& tables, double seconds, char* line, size_t c
                      static_cast<unsigned long>(keyboard.presses), static_cast<unsigned>(keyboard.repeatIntervalsMs.size()), s.med,
                      s.p10, s.p90, static_cast<unsigned>(keyboard.heldMax), dev));
   }
-  ResetKeyboardPeriod(keyboard);
+  ResetKeyboardPeriod(keyboard, now.counter, now.frequency);
 
   Advance(used, capacity, snprintf(line + used, capacity - used, "}"));
   return used;

@@ -74,24 +74,41 @@ TEST_F(Keyboard, HeldAcrossPeriods) {
   Feed(Key(15 * kMs, 0x30, kKeyBreak));  // a key-up of a key not down changes nothing
   EXPECT_EQ(keyboard.held.size(), 2u);
 
-  ResetKeyboardPeriod(keyboard);
+  ResetKeyboardPeriod(keyboard, 1000 * kMs, kMicrosecondCounter);
   EXPECT_EQ(keyboard.presses, 0u);
   EXPECT_EQ(keyboard.heldMax, 2u);
-  Feed(Key(20 * kMs, 0x20, kKeyBreak));
-  ResetKeyboardPeriod(keyboard);
+  Feed(Key(1020 * kMs, 0x20, kKeyBreak));
+  ResetKeyboardPeriod(keyboard, 1999 * kMs, kMicrosecondCounter);
   EXPECT_EQ(keyboard.heldMax, 1u);
 }
 
-// Repeats of 2 s or more and beyond the cap are not kept.
-TEST_F(Keyboard, RepeatRangeAndCap) {
+TEST_F(Keyboard, RepeatCapStillOnePress) {
   Feed(Key(0, 0x1E));
-  Feed(Key(0, 0x1E));
-  Feed(Key(2000 * kMs, 0x1E));
-  Feed(Key(3999 * kMs, 0x1E));
-  EXPECT_EQ(keyboard.repeatIntervalsMs, std::vector<double>({1999}));
-  for (size_t i = 1; i <= kMaxRepeatIntervals + 5; ++i) Feed(Key((4000 + 40 * static_cast<int64_t>(i)) * kMs, 0x1E));
+  Feed(Key(0, 0x1E));  // the same counter value gives no interval
+  for (size_t i = 1; i <= kMaxRepeatIntervals + 5; ++i) Feed(Key(40 * static_cast<int64_t>(i) * kMs, 0x1E));
   EXPECT_EQ(keyboard.repeatIntervalsMs.size(), kMaxRepeatIntervals);
   EXPECT_EQ(keyboard.presses, 1u);
+}
+
+// A key released while another desktop had the keyboard (its key-up never
+// came) must not turn every later press of it into a repeat or stay held for
+// the rest of the run: no key-down for 2 s means it is no longer down.
+TEST_F(Keyboard, MissedKeyUp) {
+  Feed(Key(0, 0x1D));
+  Feed(Key(1999 * kMs, 0x1D));
+  EXPECT_EQ(keyboard.presses, 1u);
+  EXPECT_EQ(keyboard.repeatIntervalsMs, std::vector<double>({1999})) << "just under 2 s is a repeat";
+  Feed(Key(3999 * kMs, 0x1D));
+  EXPECT_EQ(keyboard.presses, 2u) << "2 s without a repeat is a new press";
+  EXPECT_EQ(keyboard.repeatIntervalsMs.size(), 1u);
+  EXPECT_EQ(keyboard.held.size(), 1u);
+
+  ResetKeyboardPeriod(keyboard, 5998 * kMs, kMicrosecondCounter);
+  EXPECT_EQ(keyboard.heldMax, 1u) << "down 1,999 ms ago: still held";
+  Feed(Key(5998 * kMs, 0x1E));
+  ResetKeyboardPeriod(keyboard, 5999 * kMs, kMicrosecondCounter);
+  EXPECT_EQ(keyboard.heldMax, 1u) << "down 2 s ago without a repeat: dropped";
+  EXPECT_EQ(keyboard.held.count(0x1D), 0u);
 }
 
 // The first keyboard whose name can be read names the piece; a failed read is retried.
