@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "tools/hid_standin/hid_standin_names.h"
 
