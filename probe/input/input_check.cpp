@@ -102,10 +102,14 @@ int RunInputCheck(const Options& options) {
   windowClass.hInstance = instance;
   windowClass.lpszClassName = kWindowClass;
   RegisterClassW(&windowClass);
-  // Never shown: it only receives the raw input.
+  // Never shown: it only receives the raw input. The last error is cleared
+  // before each call whose failure we report, so an older code never passes for
+  // its cause (Wine without a display fails CreateWindowExW without setting one).
+  SetLastError(ERROR_SUCCESS);
   const HWND window =
       CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &run);
   if (!window) return FailToStart(GetLastError());
+  SetLastError(ERROR_SUCCESS);
   if (!RegisterRawInput(window, RIDEV_INPUTSINK)) return FailToStart(GetLastError());
 
   WriteLiteralLine("{\"event\":\"start\",\"input\":true}");
