@@ -74,7 +74,8 @@ bool RegisterRawInput(HWND target, DWORD flags) {
 
 int FailToStart(DWORD code) {
   char line[80];
-  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"input\",\"code\":%lu}", static_cast<unsigned long>(code));
+  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"input\",\"code\":%lu}",
+           static_cast<unsigned long>(code));
   WriteEventLine(line);
   return kExitFailed;
 }

@@ -43,8 +43,9 @@ void CountKeyEvent(KeyboardState& keyboard, const KeyEvent& event, int64_t frequ
 }
 
 void ResetKeyboardPeriod(KeyboardState& keyboard, int64_t now, int64_t frequency) {
-  std::erase_if(keyboard.held,
-                [&](const auto& key) { return MillisecondsBetween(key.second, now, frequency) >= kMaxRepeatIntervalMs; });
+  std::erase_if(keyboard.held, [&](const auto& key) {
+    return MillisecondsBetween(key.second, now, frequency) >= kMaxRepeatIntervalMs;
+  });
   keyboard.presses = 0;
   keyboard.repeatIntervalsMs.clear();
   keyboard.heldMax = static_cast<uint32_t>(keyboard.held.size());

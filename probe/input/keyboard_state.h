@@ -15,11 +15,11 @@ constexpr double kMaxRepeatIntervalMs = 2000.0;
 
 // All keyboards together: the user's hands, not the devices, hold keys.
 struct KeyboardState {
-  std::wstring name;                   // the first keyboard whose name could be read
-  std::map<uint16_t, int64_t> held;    // key id -> counter value of its latest key-down
-  uint32_t presses = 0;                // new presses this period
+  std::wstring name;                 // the first keyboard whose name could be read
+  std::map<uint16_t, int64_t> held;  // key id -> counter value of its latest key-down
+  uint32_t presses = 0;              // new presses this period
   std::vector<double> repeatIntervalsMs;
-  uint32_t heldMax = 0;                // most keys down at once this period
+  uint32_t heldMax = 0;  // most keys down at once this period
 };
 
 // The make code with the E0 and E1 prefixes as bits 8 and 9, so an extended

@@ -13,11 +13,11 @@ constexpr size_t kMaxMouseIntervals = 20000;
 constexpr double kMaxMouseIntervalUs = 100000.0;
 
 struct PointerRecord {
-  std::wstring name;          // product string, empty when none was read
-  bool seen = false;          // lastTime holds a counted event
-  int64_t lastTime = 0;       // counter value of the previous counted event
+  std::wstring name;     // product string, empty when none was read
+  bool seen = false;     // lastTime holds a counted event
+  int64_t lastTime = 0;  // counter value of the previous counted event
   std::vector<double> intervalsUs;
-  uint32_t count = 0;         // counted events this period
+  uint32_t count = 0;  // counted events this period
 };
 
 // Ordered by raw-input device handle, so ties go to the lowest handle.

@@ -28,7 +28,8 @@ size_t BuildSampleLine(InputTables& tables, const SampleTime& now, char* line, s
     EscapeJsonString(dev, sizeof(dev), mouse->name.c_str());
     Advance(used, capacity,
             snprintf(line + used, capacity - used,
-                     ",\"m\":{\"n\":%lu,\"med\":%.1f,\"p10\":%.1f,\"p90\":%.1f,\"late\":%lu,\"gaps\":%lu,\"k\":%u,\"dev\":\"%s\"}",
+                     ",\"m\":{\"n\":%lu,\"med\":%.1f,\"p10\":%.1f,\"p90\":%.1f,\"late\":%lu,\"gaps\":%lu,\"k\":%u,"
+                     "\"dev\":\"%s\"}",
                      static_cast<unsigned long>(mouse->count), s.med, s.p10, s.p90, static_cast<unsigned long>(s.late),
                      static_cast<unsigned long>(s.gaps), static_cast<unsigned>(mouse->intervalsUs.size()), dev));
   }
@@ -39,11 +40,13 @@ size_t BuildSampleLine(InputTables& tables, const SampleTime& now, char* line, s
     const RepeatSummary s = SummarizeRepeatIntervals(keyboard.repeatIntervalsMs);
     char dev[kDeviceNameBytes];
     EscapeJsonString(dev, sizeof(dev), keyboard.name.c_str());
-    Advance(used, capacity,
-            snprintf(line + used, capacity - used,
-                     ",\"k\":{\"press\":%lu,\"rep\":%u,\"rep_med\":%.1f,\"rep_p10\":%.1f,\"rep_p90\":%.1f,\"held\":%u,\"dev\":\"%s\"}",
-                     static_cast<unsigned long>(keyboard.presses), static_cast<unsigned>(keyboard.repeatIntervalsMs.size()), s.med,
-                     s.p10, s.p90, static_cast<unsigned>(keyboard.heldMax), dev));
+    Advance(
+        used, capacity,
+        snprintf(line + used, capacity - used,
+                 ",\"k\":{\"press\":%lu,\"rep\":%u,\"rep_med\":%.1f,\"rep_p10\":%.1f,\"rep_p90\":%.1f,\"held\":%u,"
+                 "\"dev\":\"%s\"}",
+                 static_cast<unsigned long>(keyboard.presses), static_cast<unsigned>(keyboard.repeatIntervalsMs.size()),
+                 s.med, s.p10, s.p90, static_cast<unsigned>(keyboard.heldMax), dev));
   }
   ResetKeyboardPeriod(keyboard, now.counter, now.frequency);
 

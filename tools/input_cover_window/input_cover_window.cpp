@@ -34,9 +34,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   windowClass.lpszClassName = L"VantorelInputCover";
   RegisterClassW(&windowClass);
-  const HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"input cover", WS_POPUP | WS_VISIBLE, 0,
-                                      0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                      instance, nullptr);
+  const HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"input cover", WS_POPUP | WS_VISIBLE,
+                                      0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                      nullptr, instance, nullptr);
   if (!window) return 1;
   UpdateWindow(window);
   SetForegroundWindow(window);

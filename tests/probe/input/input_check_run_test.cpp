@@ -50,8 +50,8 @@ class Injector {
   bool Run(const std::string& script, DWORD timeoutMs) {
     DeleteFileW(WindowsPath("status").c_str());
     const std::string run = "DISPLAY='" + display_ + "' xdotool " + folder_ + "/script.xdo >" + folder_ +
-                            "/log 2>&1\necho $? >" + folder_ + "/status.tmp\nmv " + folder_ + "/status.tmp " +
-                            folder_ + "/status\n";
+                            "/log 2>&1\necho $? >" + folder_ + "/status.tmp\nmv " + folder_ + "/status.tmp " + folder_ +
+                            "/status\n";
     if (display_.empty() || !WriteWholeFile(WindowsPath("script.xdo"), script) ||
         !WriteWholeFile(WindowsPath("run.sh"), run)) {
       return false;
@@ -169,7 +169,8 @@ TEST_F(InputCheckRun, PointerMotionIsTimed) {
   };
   constexpr int kMoves = 120;
   std::string script;
-  for (int i = 0; i < kMoves; ++i) script += i % 2 ? "mousemove_relative -- -3 0\nsleep 0.02\n" : "mousemove_relative 3 0\nsleep 0.02\n";
+  for (int i = 0; i < kMoves; ++i)
+    script += i % 2 ? "mousemove_relative -- -3 0\nsleep 0.02\n" : "mousemove_relative 3 0\nsleep 0.02\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ProbeProcess probe;

@@ -55,9 +55,9 @@ TEST_F(PointerRecords, IntervalsBetweenCountedEvents) {
 // Intervals of zero or of 100 ms and more are not kept, but their events count in n.
 TEST_F(PointerRecords, IntervalsOutsideTheRangeStillCount) {
   Count(Move(1, 1000));
-  Count(Move(1, 1000));           // same counter value
-  Count(Move(1, 101000));         // exactly 100 ms
-  Count(Move(1, 200999));         // just under 100 ms
+  Count(Move(1, 1000));    // same counter value
+  Count(Move(1, 101000));  // exactly 100 ms
+  Count(Move(1, 200999));  // just under 100 ms
   EXPECT_EQ(table.at(1).count, 4u);
   EXPECT_EQ(table.at(1).intervalsUs, std::vector<double>({99999}));
 }
