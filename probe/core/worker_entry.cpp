@@ -4,6 +4,7 @@
 #include "probe/core/exit_codes.h"
 #include "probe/gpu/gpu_setup.h"
 #include "probe/gpu/sensors_mode.h"
+#include "probe/input/input_check.h"
 #include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
@@ -22,6 +23,8 @@ int RunMode(const Options& options) {
       return RunMemoryTest(options);
     case kModeBench:
       return RunBenchmark(options);
+    case kModeInput:
+      return RunInputCheck(options);
     default:
       // Modes not built into this worker yet fail to start without a line.
       return kExitFailed;

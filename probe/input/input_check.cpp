@@ -1,0 +1,141 @@
+#include "probe/input/input_check.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "probe/core/event_line.h"
+#include "probe/core/exit_codes.h"
+#include "probe/core/stop_control.h"
+#include "probe/input/product_string.h"
+#include "probe/input/sample_clock.h"
+#include "probe/input/sample_line.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VantorelInputCheck";
+constexpr DWORD kWaitMs = 20;  // how soon a stop request is seen
+
+// A mouse report is the largest we read; anything bigger is no mouse or keyboard.
+constexpr UINT kRawInputBytes = 48;
+static_assert(sizeof(RAWINPUTHEADER) == 24, "header size given to GetRawInputData");
+static_assert(sizeof(RAWINPUT) <= kRawInputBytes, "a mouse or keyboard report fits the read buffer");
+
+struct EndOfRun {
+  const char* line;
+  int code;
+};
+constexpr EndOfRun kTimeRanOut{"{\"event\":\"end\",\"reason\":\"time\"}", kExitDone};
+constexpr EndOfRun kStopped{"{\"event\":\"end\",\"reason\":\"stopped\"}", kExitStopped};
+
+// Everything the window procedure updates; it runs on the mode's own thread.
+struct InputCheckRun {
+  int64_t frequency = 1;
+  InputTables tables;
+};
+
+void TakeRawInput(InputCheckRun& run, HRAWINPUT handle) {
+  // The counter first: an interval measures the input's arrival at this thread.
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  alignas(8) BYTE buffer[kRawInputBytes];
+  UINT size = sizeof(buffer);
+  if (GetRawInputData(handle, RID_INPUT, buffer, &size, sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1)) return;
+  const RAWINPUT& input = *reinterpret_cast<const RAWINPUT*>(buffer);
+  const uintptr_t device = reinterpret_cast<uintptr_t>(input.header.hDevice);
+  if (input.header.dwType == RIM_TYPEMOUSE) {
+    const RAWMOUSE& m = input.data.mouse;
+    CountMouseEvent(run.tables.pointers, {device, now.QuadPart, m.lLastX, m.lLastY, m.usFlags}, run.frequency,
+                    ReadProductString);
+  } else if (input.header.dwType == RIM_TYPEKEYBOARD) {
+    const RAWKEYBOARD& k = input.data.keyboard;
+    CountKeyEvent(run.tables.keyboard, {device, now.QuadPart, k.MakeCode, k.Flags}, run.frequency, ReadProductString);
+  }
+}
+
+LRESULT CALLBACK InputWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  } else if (message == WM_INPUT) {
+    auto* run = reinterpret_cast<InputCheckRun*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (run) TakeRawInput(*run, reinterpret_cast<HRAWINPUT>(lParam));
+  }
+  // WM_INPUT too: DefWindowProcW releases the report.
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Mouse and keyboard in one registration, delivered to the hidden window while
+// other windows have the focus.
+bool RegisterRawInput(HWND target, DWORD flags) {
+  const RAWINPUTDEVICE devices[2] = {{0x01, 0x02, flags, target}, {0x01, 0x06, flags, target}};
+  return RegisterRawInputDevices(devices, 2, sizeof(RAWINPUTDEVICE)) != FALSE;
+}
+
+int FailToStart(DWORD code) {
+  char line[80];
+  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"input\",\"code\":%lu}",
+           static_cast<unsigned long>(code));
+  WriteEventLine(line);
+  return kExitFailed;
+}
+
+void DispatchQueuedMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+int RunInputCheck(const Options& options) {
+  InputCheckRun run;
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  run.frequency = frequency.QuadPart;
+  StartStdinWatcher();
+
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = InputWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassW(&windowClass);
+  // Never shown: it only receives the raw input. The last error is cleared
+  // before each call whose failure we report, so an older code never passes for
+  // its cause (Wine without a display fails CreateWindowExW without setting one).
+  SetLastError(ERROR_SUCCESS);
+  const HWND window =
+      CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &run);
+  if (!window) return FailToStart(GetLastError());
+  SetLastError(ERROR_SUCCESS);
+  if (!RegisterRawInput(window, RIDEV_INPUTSINK)) return FailToStart(GetLastError());
+
+  WriteLiteralLine("{\"event\":\"start\",\"input\":true}");
+  SampleClock clock = StartSampleClock(GetTickCount(), options.minutes);
+  EndOfRun end = kStopped;
+  char line[kInputLineBytes];
+  while (!StopRaised()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitMs, QS_ALLINPUT);
+    DispatchQueuedMessages();
+    const uint32_t now = GetTickCount();
+    if (SampleDue(clock, now)) {
+      AdvanceSample(clock);
+      LARGE_INTEGER counter;
+      QueryPerformanceCounter(&counter);
+      const SampleTime sampleTime{SecondsSinceStart(clock, now), counter.QuadPart, run.frequency};
+      WriteEventLine(line, BuildSampleLine(run.tables, sampleTime, line, sizeof(line)));
+      if (RunTimeUp(clock, now)) {
+        end = kTimeRanOut;
+        break;
+      }
+    }
+  }
+
+  RegisterRawInput(nullptr, RIDEV_REMOVE);
+  DestroyWindow(window);
+  WriteEventLine(end.line);
+  return end.code;
+}
