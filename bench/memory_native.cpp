@@ -94,7 +94,8 @@ int Fill(uint64_t bytes, uint32_t threads) {
     printf("pattern_write_%d %.0f\n", pass, Parallel(words, threads, [&](const Slice& s) {
              for (uint64_t done = 0; done < s.words; done += kChunkWords) {
                const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
-               WritePattern(MachinePatternKernel(), block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+               WritePattern(MachinePatternKernel(), block + s.firstWord + done, chunk, s.firstWord + done, pass,
+                            seed);
              }
            }));
     std::atomic<uint64_t> errors{0};
@@ -102,7 +103,8 @@ int Fill(uint64_t bytes, uint32_t threads) {
              uint64_t wrong = 0;
              for (uint64_t done = 0; done < s.words; done += kChunkWords) {
                const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
-               wrong += CountPatternErrors(MachinePatternKernel(), block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+               wrong += CountPatternErrors(MachinePatternKernel(), block + s.firstWord + done, chunk,
+                                           s.firstWord + done, pass, seed);
              }
              errors += wrong;
            }));

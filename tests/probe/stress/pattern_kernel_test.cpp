@@ -61,18 +61,23 @@ TEST(PatternKernels, EveryFormWritesExactlyTheReferenceValues) {
   const uint64_t counts[] = {0, 1, 2, 3, 7, 8, 9, 15, 31, 32, 33, 63, 64, 65, 100, 259};
   for (PatternKernel kernel : RunnableKernels()) {
     for (int32_t pass = 0; pass < 8; ++pass) {
-      const uint64_t seed = PatternSeed(pass);
-      for (uint64_t misalignment = 0; misalignment < 8; ++misalignment) {
-        for (uint64_t first : firstIndices) {
-          for (uint64_t count : counts) {
-            SCOPED_TRACE(testing::Message() << PatternKernelName(kernel) << " pass " << pass << " word offset "
-                                            << misalignment << " first " << first << " count " << count);
-            GuardedWords words(count + 8);
-            uint64_t* at = words.aligned + misalignment;
-            WritePattern(kernel, at, count, first, pass, seed);
-            for (uint64_t i = 0; i < count; ++i) ASSERT_EQ(at[i], PatternValue(first + i, pass, seed)) << "word " << i;
-            ASSERT_TRUE(words.UntouchedOutside(at, count)) << "wrote outside the slice";
-            ASSERT_EQ(CountPatternErrors(kernel, at, count, first, pass, seed), 0u);
+      // The pass's own seed, and seeds that wrap the walking bit and the mix.
+      for (uint64_t seed : {PatternSeed(pass), uint64_t{0}, ~0ull, 0x0123456789ABCDEFull}) {
+        for (uint64_t misalignment = 0; misalignment < 8; ++misalignment) {
+          for (uint64_t first : firstIndices) {
+            for (uint64_t count : counts) {
+              SCOPED_TRACE(testing::Message() << PatternKernelName(kernel) << " pass " << pass << " seed " << seed
+                                              << " word offset " << misalignment << " first " << first << " count "
+                                              << count);
+              GuardedWords words(count + 8);
+              uint64_t* at = words.aligned + misalignment;
+              WritePattern(kernel, at, count, first, pass, seed);
+              for (uint64_t i = 0; i < count; ++i) {
+                ASSERT_EQ(at[i], PatternValue(first + i, pass, seed)) << "word " << i;
+              }
+              ASSERT_TRUE(words.UntouchedOutside(at, count)) << "wrote outside the slice";
+              ASSERT_EQ(CountPatternErrors(kernel, at, count, first, pass, seed), 0u);
+            }
           }
         }
       }
