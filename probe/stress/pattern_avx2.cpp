@@ -17,6 +17,7 @@ namespace {
 struct Form {
   using Vec = __m256i;
   static constexpr uint64_t kLanes = 4;
+  static constexpr bool kVectorMix = true;
 
   PATTERN_FORM_TARGET static Vec Load(const uint64_t* at) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(at));
@@ -41,9 +42,6 @@ struct Form {
     const Vec high = Broadcast(kPatternMixMultiplier >> 32);
     const Vec cross = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(v, 32), low), _mm256_mul_epu32(v, high));
     return _mm256_add_epi64(_mm256_mul_epu32(v, low), _mm256_slli_epi64(cross, 32));
-  }
-  PATTERN_FORM_TARGET static Vec RotateByLanes(Vec v) {
-    return _mm256_or_si256(_mm256_slli_epi64(v, kLanes), _mm256_srli_epi64(v, 64 - kLanes));
   }
   PATTERN_FORM_TARGET static bool AnyNonzero(Vec v) { return _mm256_testz_si256(v, v) == 0; }
   PATTERN_FORM_TARGET static uint64_t NonzeroLanes(Vec v) {

@@ -1,6 +1,6 @@
 #if defined(__GNUC__) && !defined(__clang__)
 // GCC 12 takes the deliberately undefined pass-through operand of its own
-// 512-bit shift and rotate intrinsics for an uninitialized variable.
+// 512-bit shift intrinsics for an uninitialized variable.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #include <immintrin.h>
@@ -17,11 +17,12 @@ namespace {
 
 #define PATTERN_FORM_TARGET VANTOREL_TARGET("avx512f,avx512dq")
 
-// Eight words a vector; the foundation's 64-bit multiply and rotate, and
-// mask registers that say at once which lanes differ.
+// Eight words a vector; DQ's 64-bit multiply, and mask registers that say
+// at once which lanes differ.
 struct Form {
   using Vec = __m512i;
   static constexpr uint64_t kLanes = 8;
+  static constexpr bool kVectorMix = true;
 
   PATTERN_FORM_TARGET static Vec Load(const uint64_t* at) { return _mm512_load_si512(at); }
   PATTERN_FORM_TARGET static void Store(uint64_t* at, Vec v) { _mm512_store_si512(at, v); }
@@ -38,7 +39,6 @@ struct Form {
   PATTERN_FORM_TARGET static Vec MultiplyMix(Vec v) {
     return _mm512_mullo_epi64(v, Broadcast(kPatternMixMultiplier));
   }
-  PATTERN_FORM_TARGET static Vec RotateByLanes(Vec v) { return _mm512_rol_epi64(v, kLanes); }
   PATTERN_FORM_TARGET static bool AnyNonzero(Vec v) { return _mm512_test_epi64_mask(v, v) != 0; }
   PATTERN_FORM_TARGET static uint64_t NonzeroLanes(Vec v) {
     return static_cast<uint64_t>(std::popcount(static_cast<unsigned>(_mm512_test_epi64_mask(v, v))));

@@ -2,9 +2,10 @@
 // operations. A form file includes this inside its anonymous namespace after
 // defining PATTERN_FORM_TARGET (its instructions) and struct Form:
 //
-//   Vec; kLanes; Load and Store (aligned), LoadLanes (unaligned), Broadcast, Add, Xor, Or, Not, ShiftRight<n>,
-//   MultiplyMix (times kPatternMixMultiplier), RotateByLanes (every lane
-//   rotated left by kLanes), AnyNonzero, NonzeroLanes.
+//   Vec; kLanes; Load and Store (aligned), LoadLanes (unaligned), Broadcast,
+//   Xor, Or, AnyNonzero, NonzeroLanes; kVectorMix, whether the mix kinds run
+//   in vectors, and if so Add, Not, ShiftRight<n> and MultiplyMix (times
+//   kPatternMixMultiplier).
 //
 // It has no include guard: each form compiles its own copy.
 
@@ -14,37 +15,51 @@ using Vec = Form::Vec;
 enum class Kind { kMix, kInvertedMix, kWalkingBit, kAlternating };
 
 // Where the pattern stands at the next vector. Mix kinds keep (e + 1) * golden
-// per lane and step it by addition; the other kinds keep the values
-// themselves, which only rotate (walking bit) or stay (alternating).
+// per lane and step it by addition; the alternating kind keeps its values,
+// which stay. The walking bit repeats every 64 words: its values come from
+// one period laid out in words, which no chain of rotations holds up.
 struct Lanes {
   Vec state;
   Vec step;
   Vec seed;
+  uint64_t period[64];
+  uint64_t at;  // word of the period the next vector starts at
 };
 
 template <Kind kKind>
 PATTERN_FORM_TARGET inline Lanes StartLanes(uint64_t firstIndex, int32_t pass, uint64_t seed) {
+  Lanes lanes;
   uint64_t start[Form::kLanes];
   for (uint64_t j = 0; j < Form::kLanes; ++j) {
     start[j] = (kKind == Kind::kMix || kKind == Kind::kInvertedMix) ? (firstIndex + j + 1) * kPatternGolden
                                                                     : PatternValue(firstIndex + j, pass, seed);
   }
-  return {Form::LoadLanes(start), Form::Broadcast(Form::kLanes * kPatternGolden), Form::Broadcast(seed)};
+  lanes.state = Form::LoadLanes(start);
+  lanes.step = Form::Broadcast(Form::kLanes * kPatternGolden);
+  lanes.seed = Form::Broadcast(seed);
+  if constexpr (kKind == Kind::kWalkingBit) {
+    for (uint64_t j = 0; j < 64; ++j) lanes.period[j] = PatternValue(firstIndex + j, pass, seed);
+  }
+  lanes.at = 0;
+  return lanes;
 }
 
 // The values of the next kLanes words, and the lanes moved on past them.
-template <Kind kKind>
+// (F is Form, named through a parameter so a form without the mix
+// operations compiles the other kinds.)
+template <Kind kKind, typename F = Form>
 PATTERN_FORM_TARGET inline Vec NextValues(Lanes& lanes) {
   if constexpr (kKind == Kind::kMix || kKind == Kind::kInvertedMix) {
-    const Vec x = Form::Xor(lanes.state, lanes.seed);
-    const Vec y = Form::MultiplyMix(Form::Xor(x, Form::ShiftRight<31>(x)));
-    const Vec mix = Form::Xor(y, Form::ShiftRight<29>(y));
-    lanes.state = Form::Add(lanes.state, lanes.step);
-    if constexpr (kKind == Kind::kInvertedMix) return Form::Not(mix);
+    const Vec x = F::Xor(lanes.state, lanes.seed);
+    const Vec y = F::MultiplyMix(F::Xor(x, F::template ShiftRight<31>(x)));
+    const Vec mix = F::Xor(y, F::template ShiftRight<29>(y));
+    lanes.state = F::Add(lanes.state, lanes.step);
+    if constexpr (kKind == Kind::kInvertedMix) return F::Not(mix);
     else return mix;
   } else if constexpr (kKind == Kind::kWalkingBit) {
-    const Vec value = lanes.state;
-    lanes.state = Form::RotateByLanes(value);
+    // kLanes divides 64, so a vector never runs past the period's end.
+    const Vec value = Form::LoadLanes(lanes.period + lanes.at);
+    lanes.at = (lanes.at + Form::kLanes) & 63;
     return value;
   } else {
     return lanes.state;  // every vector starts at a word of the same parity
@@ -93,6 +108,7 @@ inline uint64_t HeadWords(const uint64_t* words, uint64_t count) {
 // the last whole one; the vectors go between.
 PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
                                        uint64_t seed) {
+  if (!Form::kVectorMix && (pass & 3) < 2) return WritePattern(words, count, firstIndex, pass, seed);
   const uint64_t head = HeadWords(words, count);
   WritePattern(words, head, firstIndex, pass, seed);
   const uint64_t vectors = (count - head) / Form::kLanes;
@@ -100,10 +116,14 @@ PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t
   uint64_t* body = words + head;
   switch (pass & 3) {
     case 0:
-      StoreVectors<Kind::kMix>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
-      break;
     case 1:
-      StoreVectors<Kind::kInvertedMix>(body, vectors, StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
+      if constexpr (Form::kVectorMix) {
+        if ((pass & 3) == 0) {
+          StoreVectors<Kind::kMix>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
+        } else {
+          StoreVectors<Kind::kInvertedMix>(body, vectors, StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
+        }
+      }
       break;
     case 2:
       StoreVectors<Kind::kWalkingBit>(body, vectors, StartLanes<Kind::kWalkingBit>(bodyIndex, pass, seed));
@@ -118,6 +138,7 @@ PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t
 
 PATTERN_FORM_TARGET uint64_t CountWithForm(const uint64_t* words, uint64_t count, uint64_t firstIndex,
                                            int32_t pass, uint64_t seed) {
+  if (!Form::kVectorMix && (pass & 3) < 2) return CountPatternErrors(words, count, firstIndex, pass, seed);
   const uint64_t head = HeadWords(words, count);
   uint64_t errors = CountPatternErrors(words, head, firstIndex, pass, seed);
   const uint64_t vectors = (count - head) / Form::kLanes;
@@ -125,10 +146,15 @@ PATTERN_FORM_TARGET uint64_t CountWithForm(const uint64_t* words, uint64_t count
   const uint64_t* body = words + head;
   switch (pass & 3) {
     case 0:
-      errors += CountVectors<Kind::kMix>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
-      break;
     case 1:
-      errors += CountVectors<Kind::kInvertedMix>(body, vectors, StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
+      if constexpr (Form::kVectorMix) {
+        if ((pass & 3) == 0) {
+          errors += CountVectors<Kind::kMix>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
+        } else {
+          errors +=
+              CountVectors<Kind::kInvertedMix>(body, vectors, StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
+        }
+      }
       break;
     case 2:
       errors += CountVectors<Kind::kWalkingBit>(body, vectors, StartLanes<Kind::kWalkingBit>(bodyIndex, pass, seed));
