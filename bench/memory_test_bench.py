@@ -20,7 +20,7 @@ full = sys.argv[5] == "1"
 wine_run = [os.path.join(root, "tools", "wine-run"), os.path.join(root, "build", "wineprefix")]
 probe = os.path.join(root, "build", "bin", "vantorelprobe.exe")
 native = os.path.join(root, "build", "bench", "memory_native")
-choice_exe = os.path.join(root, "build", "bench", "memory_choice.exe")
+phases_exe = os.path.join(root, "build", "bench", "memory_worker_phases.exe")
 threads = os.cpu_count() or 1
 
 def run_worker(arguments, stop_when=None):
@@ -90,7 +90,7 @@ print("median over the rounds. \"cpu\" rates divide by the threads' own processo
 print("the wall clock; on a loaded machine the wall clock mostly measures waiting for a processor.")
 
 worker_choice = {}
-for line in subprocess.run(wine_run + [choice_exe], capture_output=True, text=True).stdout.splitlines():
+for line in subprocess.run(wine_run + [phases_exe], capture_output=True, text=True).stdout.splitlines():
     name, _, value = line.partition(" ")
     worker_choice[name] = value.strip()
 
@@ -120,6 +120,41 @@ if chosen in worst:
     print(f"  worker's form {chosen}, slowest kind: write {worst[chosen][0]:.2f} of memset "
           f"({verdict(worst[chosen][0], 0.9)}), verify {worst[chosen][1]:.2f} of read-sum "
           f"({verdict(worst[chosen][1], 0.7)})")
+
+# The worker's own phases under Wine (its threads, its 1 MiB chunks, its chosen form) over a
+# block of the same size, right after the native rounds. Wine's process times tick in 10 ms,
+# so the processor time is summed over the rounds before dividing.
+print(f"\nthe worker's own phases under Wine over {block_bytes / 2**30:.2f} GiB, {rounds} rounds, "
+      f"against the native memset and read-sum above")
+out = subprocess.run(wine_run + [phases_exe, str(block_bytes), str(rounds)], capture_output=True, text=True).stdout
+phases = {}
+for line in out.splitlines():
+    fields = line.split()
+    if fields[0].startswith("phase_") and len(fields) == 4:
+        phases.setdefault(fields[0], []).append((float(fields[2]), float(fields[3])))
+workers = min(threads, 64)
+memset_cpu = statistics.median(r[1] for r in kernel_rates["memset"])
+memset_wall = statistics.median(r[0] for r in kernel_rates["memset"])
+read_cpu = statistics.median(r[1] for r in kernel_rates["read_sum"])
+read_wall = statistics.median(r[0] for r in kernel_rates["read_sum"])
+worst_phase = [9.0, 9.0]
+for pass_index, kind in enumerate(kinds):
+    cells = []
+    for phase, cpu_ref, wall_ref, slot in (("write", memset_cpu, memset_wall, 0), ("verify", read_cpu, read_wall, 1)):
+        samples = phases.get(f"phase_{phase}_{pass_index}", [])
+        if not samples:
+            continue
+        cpu_seconds = sum(block_bytes * workers / r[1] for r in samples)
+        cpu_rate = block_bytes * workers * len(samples) / cpu_seconds
+        wall_rate = statistics.median(r[0] for r in samples)
+        worst_phase[slot] = min(worst_phase[slot], cpu_rate / cpu_ref)
+        cells.append(f"{phase} {cpu_rate / 1e9:5.1f} GB/s {cpu_rate / cpu_ref:4.2f} cpu {wall_rate / wall_ref:4.2f} wall")
+    print(f"  {kind:<13} " + "   ".join(cells))
+if phases:
+    print(f"  slowest kind: write {worst_phase[0]:.2f} of memset ({verdict(worst_phase[0], 0.9)}), "
+          f"verify {worst_phase[1]:.2f} of read-sum ({verdict(worst_phase[1], 0.7)})")
+else:
+    print("  the worker's phases did not run")
 
 # Copy: every form of the benchmark's copy against glibc memcpy of the same regions,
 # then the worker's own "mem" step under Wine.
