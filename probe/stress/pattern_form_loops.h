@@ -108,7 +108,9 @@ inline uint64_t HeadWords(const uint64_t* words, uint64_t count) {
 // the last whole one; the vectors go between.
 PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
                                        uint64_t seed) {
-  if (!Form::kVectorMix && (pass & 3) < 2) return WritePattern(words, count, firstIndex, pass, seed);
+  if constexpr (!Form::kVectorMix) {
+    if ((pass & 3) < 2) return WritePattern(words, count, firstIndex, pass, seed);
+  }
   const uint64_t head = HeadWords(words, count);
   WritePattern(words, head, firstIndex, pass, seed);
   const uint64_t vectors = (count - head) / Form::kLanes;
@@ -138,7 +140,9 @@ PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t
 
 PATTERN_FORM_TARGET uint64_t CountWithForm(const uint64_t* words, uint64_t count, uint64_t firstIndex,
                                            int32_t pass, uint64_t seed) {
-  if (!Form::kVectorMix && (pass & 3) < 2) return CountPatternErrors(words, count, firstIndex, pass, seed);
+  if constexpr (!Form::kVectorMix) {
+    if ((pass & 3) < 2) return CountPatternErrors(words, count, firstIndex, pass, seed);
+  }
   const uint64_t head = HeadWords(words, count);
   uint64_t errors = CountPatternErrors(words, head, firstIndex, pass, seed);
   const uint64_t vectors = (count - head) / Form::kLanes;
