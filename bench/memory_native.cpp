@@ -4,7 +4,17 @@
 //
 //   memory_native copy                 glibc memcpy and our copy of two 256 MiB regions
 //   memory_native fill BYTES THREADS   memset, read-sum and the pattern code over one block
+//   memory_native kernels BYTES THREADS ROUNDS
+//                                      memset, read-sum and every form of the pattern code
+//                                      over one block, side by side, ROUNDS times
+//   memory_native copies ROUNDS        glibc memcpy and each form of our copy, side by side
+//
+// The kernels and copies modes print, per measurement, "name round wall cpu": bytes per
+// second by the wall clock and by the threads' own processor time. On a shared machine the
+// wall clock mostly measures how long the threads waited for a processor; their own time
+// is what the memory and the code cost.
 #include <sys/mman.h>
+#include <time.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +27,7 @@
 
 #include "probe/stress/benchmark_unit.h"
 #include "probe/stress/memory_test_unit.h"
+#include "probe/stress/pattern_kernel.h"
 
 namespace {
 
@@ -83,7 +94,8 @@ int Fill(uint64_t bytes, uint32_t threads) {
     printf("pattern_write_%d %.0f\n", pass, Parallel(words, threads, [&](const Slice& s) {
              for (uint64_t done = 0; done < s.words; done += kChunkWords) {
                const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
-               WritePattern(block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+               WritePattern(MachinePatternKernel(), block + s.firstWord + done, chunk, s.firstWord + done, pass,
+                            seed);
              }
            }));
     std::atomic<uint64_t> errors{0};
@@ -91,7 +103,8 @@ int Fill(uint64_t bytes, uint32_t threads) {
              uint64_t wrong = 0;
              for (uint64_t done = 0; done < s.words; done += kChunkWords) {
                const uint64_t chunk = s.words - done < kChunkWords ? s.words - done : kChunkWords;
-               wrong += CountPatternErrors(block + s.firstWord + done, chunk, s.firstWord + done, pass, seed);
+               wrong += CountPatternErrors(MachinePatternKernel(), block + s.firstWord + done, chunk,
+                                           s.firstWord + done, pass, seed);
              }
              errors += wrong;
            }));
@@ -99,6 +112,120 @@ int Fill(uint64_t bytes, uint32_t threads) {
   }
   printf("checksum %llu\n", static_cast<unsigned long long>(checksum.load()));
   munmap(block, bytes);
+  return 0;
+}
+
+double ThreadSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+struct Rate {
+  double wall;  // bytes per second of wall time
+  double cpu;   // each thread's bytes per second of its own processor time, summed
+};
+
+Rate Timed(uint64_t words, uint32_t threads, const std::function<void(const Slice&)>& work) {
+  std::vector<double> cpu(threads);
+  const double t0 = Now();
+  std::vector<std::thread> running;
+  for (uint32_t i = 0; i < threads; ++i) {
+    const Slice slice = SliceOf(words, threads, i);
+    running.emplace_back([&work, &cpu, slice, i] {
+      const double c0 = ThreadSeconds();
+      work(slice);
+      cpu[i] = static_cast<double>(slice.words * 8) / (ThreadSeconds() - c0);
+    });
+  }
+  for (std::thread& thread : running) thread.join();
+  Rate rate{static_cast<double>(words * 8) / (Now() - t0), 0};
+  for (double c : cpu) rate.cpu += c;
+  return rate;
+}
+
+void Print(const char* name, int round, Rate rate) { printf("%s %d %.0f %.0f\n", name, round, rate.wall, rate.cpu); }
+
+// In the worker's 1 MiB chunks, as its threads call the pattern code.
+template <typename Chunk>
+void InChunks(const Slice& s, Chunk chunk) {
+  for (uint64_t done = 0; done < s.words; done += kChunkWords) {
+    chunk(s.firstWord + done, s.words - done < kChunkWords ? s.words - done : kChunkWords);
+  }
+}
+
+int Kernels(uint64_t bytes, uint32_t threads, int rounds) {
+  auto* block = static_cast<uint64_t*>(
+      mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+  if (block == MAP_FAILED) {
+    perror("mmap");
+    return 1;
+  }
+  const uint64_t words = bytes / 8;
+  const ProcessorFeatures features = ReadProcessorFeatures();
+  printf("chosen %s\n", PatternKernelName(ChoosePatternKernel(features)));
+  Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 1, s.words * 8); });  // first touch
+  std::atomic<uint64_t> sink{0};  // keeps the reads and counts from being dropped
+  for (int round = 0; round < rounds; ++round) {
+    Print("memset", round, Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 2, s.words * 8); }));
+    Print("read_sum", round, Timed(words, threads, [&](const Slice& s) {
+            uint64_t sum = 0;
+            for (uint64_t i = 0; i < s.words; ++i) sum += block[s.firstWord + i];
+            sink += sum;
+          }));
+    for (PatternKernel kernel :
+         {PatternKernel::kPlain, PatternKernel::kSse2, PatternKernel::kAvx2, PatternKernel::kAvx512}) {
+      if (!PatternKernelRuns(kernel, features)) continue;
+      for (int32_t pass = 0; pass < 4; ++pass) {
+        const uint64_t seed = PatternSeed(pass);
+        char name[64];
+        snprintf(name, sizeof(name), "write_%s_%d", PatternKernelName(kernel), pass);
+        Print(name, round, Timed(words, threads, [&](const Slice& s) {
+                InChunks(s, [&](uint64_t first, uint64_t count) {
+                  WritePattern(kernel, block + first, count, first, pass, seed);
+                });
+              }));
+        snprintf(name, sizeof(name), "verify_%s_%d", PatternKernelName(kernel), pass);
+        Print(name, round, Timed(words, threads, [&](const Slice& s) {
+                uint64_t wrong = 0;
+                InChunks(s, [&](uint64_t first, uint64_t count) {
+                  wrong += CountPatternErrors(kernel, block + first, count, first, pass, seed);
+                });
+                sink += wrong;
+              }));
+      }
+    }
+  }
+  printf("sink %llu\n", static_cast<unsigned long long>(sink.load()));
+  munmap(block, bytes);
+  return 0;
+}
+
+int Copies(int rounds) {
+  void* source = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* destination = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  memset(source, 0x5A, kCopyRegionBytes);
+  memset(destination, 0, kCopyRegionBytes);
+  printf("chosen %s\n", CopyFormName(ChooseCopyForm(ReadProcessorFeatures())));
+  const struct {
+    const char* name;
+    std::function<void()> copy;
+  } copies[] = {
+      {"memcpy", [&] { memcpy(destination, source, kCopyRegionBytes); }},
+      {"streaming", [&] { CopyRegion(CopyForm::kStreaming, destination, source, kCopyRegionBytes); }},
+      {"rep_movsb", [&] { CopyRegion(CopyForm::kStringMove, destination, source, kCopyRegionBytes); }},
+  };
+  for (int round = 0; round < rounds; ++round) {
+    for (const auto& c : copies) {
+      const double t0 = Now(), c0 = ThreadSeconds();
+      c.copy();
+      // Bytes read and written, as the benchmark counts them.
+      const double moved = 2.0 * static_cast<double>(kCopyRegionBytes);
+      Print(c.name, round, {moved / (Now() - t0), moved / (ThreadSeconds() - c0)});
+    }
+  }
+  munmap(source, kCopyRegionBytes);
+  munmap(destination, kCopyRegionBytes);
   return 0;
 }
 
@@ -113,6 +240,11 @@ int main(int argc, char** argv) {
   if (argc >= 4 && strcmp(argv[1], "fill") == 0) {
     return Fill(strtoull(argv[2], nullptr, 10), static_cast<uint32_t>(strtoul(argv[3], nullptr, 10)));
   }
-  fprintf(stderr, "usage: %s copy | fill BYTES THREADS\n", argv[0]);
+  if (argc >= 5 && strcmp(argv[1], "kernels") == 0) {
+    return Kernels(strtoull(argv[2], nullptr, 10), static_cast<uint32_t>(strtoul(argv[3], nullptr, 10)),
+                   atoi(argv[4]));
+  }
+  if (argc >= 3 && strcmp(argv[1], "copies") == 0) return Copies(atoi(argv[2]));
+  fprintf(stderr, "usage: %s copy | fill BYTES THREADS | kernels BYTES THREADS ROUNDS | copies ROUNDS\n", argv[0]);
   return 2;
 }

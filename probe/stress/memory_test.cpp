@@ -8,6 +8,7 @@
 #include "probe/core/run_clock.h"
 #include "probe/core/stop_control.h"
 #include "probe/stress/memory_test_unit.h"
+#include "probe/stress/pattern_kernel.h"
 
 namespace {
 
@@ -29,16 +30,17 @@ HANDLE threads[kMaxMemoryThreads];
 
 DWORD WINAPI MemoryWorker(void* parameter) {
   const MemoryJob& job = *static_cast<const MemoryJob*>(parameter);
+  const PatternKernel kernel = MachinePatternKernel();
   for (uint64_t done = 0; done < job.count; done += kChunkWords) {
     // A time-out or the host's stop ends the phase within one chunk.
     if (StopRaised()) return 0;
     const uint64_t chunk = job.count - done < kChunkWords ? job.count - done : kChunkWords;
     if (job.verify) {
       const uint64_t wrong =
-          CountPatternErrors(job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
+          CountPatternErrors(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
       if (wrong != 0) errorWords.fetch_add(static_cast<int64_t>(wrong));
     } else {
-      WritePattern(job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
+      WritePattern(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
     }
     progressBytes.fetch_add(static_cast<int64_t>(chunk * 8));
   }

@@ -32,10 +32,13 @@ uint64_t PatternSeed(int32_t pass);
 // v(e): the value word e holds during pass (the kind cycles every four passes).
 uint64_t PatternValue(uint64_t wordIndex, int32_t pass, uint64_t seed);
 
+// The plain forms of the pattern write and verify, the reference for the
+// vector forms of pattern_kernel.h and their fall-back.
 // Stores v(e) for count words starting at block word firstIndex.
 void WritePattern(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed);
 
-// Number of the count words that do not hold v(e).
+// Number of the count words that do not hold v(e), each word judged by its
+// one read.
 uint64_t CountPatternErrors(const uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
                             uint64_t seed);
 
