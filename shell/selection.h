@@ -12,10 +12,12 @@ struct CoTaskMemFreeDeleter {
 };
 using CoTaskText = std::unique_ptr<wchar_t, CoTaskMemFreeDeleter>;
 
-// The one selected item and its file-system path.
+// The one selected item, its file-system path and its file-system, folder
+// and stream attributes (asked in one call: each costs a trip through the shell).
 struct SelectedItem {
   Microsoft::WRL::ComPtr<IShellItem> item;
   CoTaskText path;
+  SFGAOF attributes = 0;
 };
 
 // True when the array holds exactly one file-system item whose path is
@@ -24,4 +26,4 @@ bool GetSingleSelectedItem(IShellItemArray* items, SelectedItem& selected);
 
 // A folder that is not also a stream: a compressed folder file such as a .zip
 // counts as a file.
-bool IsPlainFolder(IShellItem* item);
+bool IsPlainFolder(SFGAOF attributes);

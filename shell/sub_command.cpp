@@ -28,7 +28,7 @@ IFACEMETHODIMP SubCommand::GetState(IShellItemArray* psiItemArray, BOOL, EXPCMDS
   *pCmdState = ECS_HIDDEN;
   SelectedItem selected;
   if (!GetSingleSelectedItem(psiItemArray, selected)) return S_OK;
-  if (ToolOffered(toolId_, IsPlainFolder(selected.item.Get()), selected.path.get())) *pCmdState = ECS_ENABLED;
+  if (ToolOffered(toolId_, IsPlainFolder(selected.attributes), selected.path.get())) *pCmdState = ECS_ENABLED;
   return S_OK;
 }
 

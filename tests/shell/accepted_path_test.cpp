@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "shell/selection.h"
 #include "shell/tool_rules.h"
 
 namespace {
@@ -78,6 +79,24 @@ TEST(ToolOffered, FollowsFileOnlyAndScriptRules) {
   }
   EXPECT_FALSE(ToolOffered(-1, false, L"C:\\a.txt"));
   EXPECT_FALSE(ToolOffered(7, false, L"C:\\a.txt"));
+}
+
+// Catches a compressed folder file (folder and stream at once, as Windows
+// reports a .zip) losing the file-only tools.
+TEST(IsPlainFolder, OnlyAFolderThatIsNoStream) {
+  struct Case {
+    SFGAOF attributes;
+    bool plain;
+  } cases[] = {
+      {SFGAO_FILESYSTEM | SFGAO_FOLDER, true},
+      {SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM, false},
+      {SFGAO_FILESYSTEM | SFGAO_STREAM, false},
+      {SFGAO_FILESYSTEM, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.attributes);
+    EXPECT_EQ(IsPlainFolder(c.attributes), c.plain);
+  }
 }
 
 }  // namespace
