@@ -5,13 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/host/quote_argument.h"
+
 // How vantorel-cli reads its own command line and builds the host's.
 
 // "help", "-h", "--help", "/?", "-?" or "/h", ignoring the case of ASCII letters.
 bool IsHelpWord(std::wstring_view argument);
-
-// The argument quoted so that CommandLineToArgvW gives it back exactly.
-std::wstring QuoteArgument(std::wstring_view argument);
 
 // What the user typed after the program name, untouched, from the raw command line.
 std::wstring_view CommandTail(std::wstring_view commandLine);

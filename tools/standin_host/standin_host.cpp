@@ -3,7 +3,8 @@
 // the pipe, writes output, status and exit messages and closes it.
 //
 // VANTOREL_STANDIN_RECORD names a file that receives (UTF-8) the command line
-// and the working directory it was started with, one per line.
+// and the working directory it was started with, one per line. That is all it
+// does when VantorelShell starts it with "--file <verb> <path>".
 // VANTOREL_STANDIN_SCRIPT names a script that replaces the built-in answers;
 // one directive per line:
 //   O text | S text | X payload   an output, status or exit message
