@@ -17,9 +17,9 @@ import sys
 import zipfile
 
 # Deliverables that must be in every release, whatever was registered.
-REQUIRED = {"vantorelprobe.exe", "vantorel-cli.exe"}
+REQUIRED = {"vantorelprobe.exe", "vantorel-cli.exe", "VantorelShell.dll"}
 # Built beside the deliverables for the tests only; never shipped.
-STAND_INS = {"Vantorel.exe", "d3dcompiler_47.dll"}
+STAND_INS = {"Vantorel.exe", "d3dcompiler_47.dll", "hid.dll"}
 
 
 def main():
