@@ -120,11 +120,35 @@ std::string BuildDriversLine(const DriverList& drivers, const std::vector<Ranked
   return line;
 }
 
+void DriverStatsTable::Reset(size_t driverCount) {
+  slots_.assign(driverCount + 1, DriverStats{});
+  inUse_.assign(driverCount + 1, 0);
+  used_ = 0;
+}
+
+DriverStats& DriverStatsTable::Use(int32_t index) {
+  const size_t slot = Slot(index);
+  if (inUse_[slot] == 0) {
+    inUse_[slot] = 1;
+    ++used_;
+  }
+  return slots_[slot];
+}
+
+std::vector<RankedDriver> DriverStatsTable::Snapshot() const {
+  std::vector<RankedDriver> snapshot;
+  snapshot.reserve(used_);
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (inUse_[slot] != 0) snapshot.emplace_back(static_cast<int32_t>(slot) - 1, slots_[slot]);
+  }
+  return snapshot;
+}
+
 void InitLatencyState(LatencyState& state, DriverList drivers, double msPerTick) {
   InitializeCriticalSection(&state.lock);
   state.drivers = std::move(drivers);
   state.msPerTick = msPerTick;
-  state.stats.clear();
+  state.stats.Reset(state.drivers.entries.size());
   state.sample = LatencySample{};
 }
 
@@ -134,7 +158,7 @@ void WINAPI LatencyEventCallback(PEVENT_RECORD record) {
   if (!ParsePerfInfoEvent(*record, state.msPerTick, event)) return;
   const int32_t index = AttributeDriver(state.drivers, event.routine);
   EnterCriticalSection(&state.lock);
-  AddToStats(state.stats[index], event.durationUs, event.isr);
+  AddToStats(state.stats.Use(index), event.durationUs, event.isr);
   AddToSample(state.sample, event.durationUs, index);
   LeaveCriticalSection(&state.lock);
 }
@@ -148,10 +172,8 @@ LatencySample TakeLatencySample(LatencyState& state) {
 }
 
 std::vector<RankedDriver> SnapshotDriverStats(LatencyState& state) {
-  std::vector<RankedDriver> snapshot;
   EnterCriticalSection(&state.lock);
-  snapshot.reserve(state.stats.size());
-  for (const auto& entry : state.stats) snapshot.push_back(entry);
+  std::vector<RankedDriver> snapshot = state.stats.Snapshot();
   LeaveCriticalSection(&state.lock);
   return snapshot;
 }

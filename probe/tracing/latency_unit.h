@@ -65,6 +65,30 @@ void AddToSample(LatencySample& sample, double durationUs, int32_t index);
 
 using RankedDriver = std::pair<int32_t, DriverStats>;
 
+// Statistics by driver index, kUnattributed included, for the whole run. The
+// callback finds a record by its index directly: one slot per driver of the
+// list, made once before tracing starts, so an event never allocates.
+class DriverStatsTable {
+ public:
+  void Reset(size_t driverCount);
+  // The record of index, created zeroed on first use; an index outside the
+  // list counts as unattributed.
+  DriverStats& Use(int32_t index);
+  const DriverStats& at(int32_t index) const { return slots_.at(Slot(index)); }
+  size_t size() const { return used_; }
+  // Every record in use with its index, ascending.
+  std::vector<RankedDriver> Snapshot() const;
+
+ private:
+  size_t Slot(int32_t index) const {
+    const size_t slot = static_cast<size_t>(static_cast<int64_t>(index) + 1);
+    return slot < slots_.size() ? slot : 0;
+  }
+  std::vector<DriverStats> slots_;
+  std::vector<uint8_t> inUse_;
+  size_t used_ = 0;
+};
+
 // Largest max first, at most kRankedDrivers.
 std::vector<RankedDriver> RankDrivers(std::vector<RankedDriver> snapshot);
 
@@ -82,7 +106,7 @@ struct LatencyState {
   CRITICAL_SECTION lock;
   DriverList drivers;  // complete before tracing starts; read without the lock
   double msPerTick = 0.0;
-  std::map<int32_t, DriverStats> stats;
+  DriverStatsTable stats;
   LatencySample sample;
 };
 
