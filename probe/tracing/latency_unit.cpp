@@ -42,7 +42,7 @@ bool ParsePerfInfoEvent(const EVENT_RECORD& record, double msPerTick, PerfInfoEv
   return true;
 }
 
-int32_t AttributeDriver(const DriverList& drivers, uint64_t routine) {
+int32_t AttributeDriverReference(const DriverList& drivers, uint64_t routine) {
   const size_t count = drivers.bases.size();
   if (routine == 0 || count == 0 || routine >= drivers.limit) return kUnattributed;
   size_t lo = 0;
@@ -55,6 +55,24 @@ int32_t AttributeDriver(const DriverList& drivers, uint64_t routine) {
       lo = mid + 1;
     }
   }
+  if (lo > 0 && routine - drivers.bases[lo - 1] <= kLargestDriverDistance) return static_cast<int32_t>(lo - 1);
+  return kUnattributed;
+}
+
+int32_t AttributeDriver(const DriverList& drivers, uint64_t routine) {
+  const size_t count = drivers.bases.size();
+  if (routine == 0 || count == 0 || routine >= drivers.limit) return kUnattributed;
+  // The same search as the reference, halving without a branch to mispredict:
+  // routines of a busy machine jump between drivers at random.
+  const uint64_t* first = drivers.bases.data();
+  const uint64_t* base = first;
+  size_t n = count;
+  while (n > 1) {
+    const size_t half = n / 2;
+    base = base[half] <= routine ? base + half : base;
+    n -= half;
+  }
+  const size_t lo = static_cast<size_t>(base - first) + (*base <= routine ? 1 : 0);
   if (lo > 0 && routine - drivers.bases[lo - 1] <= kLargestDriverDistance) return static_cast<int32_t>(lo - 1);
   return kUnattributed;
 }

@@ -41,6 +41,8 @@ bool ParsePerfInfoEvent(const EVENT_RECORD& record, double msPerTick, PerfInfoEv
 
 // Index of the driver whose image holds routine, or kUnattributed.
 int32_t AttributeDriver(const DriverList& drivers, uint64_t routine);
+// The plain bisection AttributeDriver must agree with.
+int32_t AttributeDriverReference(const DriverList& drivers, uint64_t routine);
 
 struct DriverStats {
   double max = 0.0;

@@ -119,6 +119,28 @@ TEST(AttributeDriver, ChoosesTheNearestLowerBaseWithin96MiB) {
   EXPECT_EQ(AttributeDriver(DriverList{}, 0x10000000), -1);
 }
 
+// The branch-free search agrees with the plain bisection for every list size
+// and for routines on, between and around the bases.
+TEST(AttributeDriver, FastSearchAgreesWithThePlainBisection) {
+  uint32_t seed = 99;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed;
+  };
+  for (size_t count : {1u, 2u, 3u, 7u, 300u, 4096u}) {
+    SCOPED_TRACE(count);
+    std::vector<DriverEntry> entries;
+    for (size_t i = 0; i < count; ++i) entries.push_back({0x100000000ull + (next() % 4096) * 0x100000, L"", L""});
+    const DriverList drivers = MakeDriverList(std::move(entries));
+    for (int k = 0; k < 20000; ++k) {
+      const uint64_t base = drivers.bases[next() % drivers.bases.size()];
+      const uint64_t routine = base + static_cast<uint64_t>(static_cast<int64_t>(next() % 0x10000000) - 0x8000000);
+      ASSERT_EQ(AttributeDriver(drivers, routine), AttributeDriverReference(drivers, routine)) << routine;
+      ASSERT_EQ(AttributeDriver(drivers, base), AttributeDriverReference(drivers, base));
+    }
+  }
+}
+
 // More drivers than the list holds: the lowest 4096 stay, and code of a
 // driver left out is not charged to the last one kept.
 TEST(AttributeDriver, DriversPastTheListAreNotChargedToTheLastOneKept) {
