@@ -8,6 +8,8 @@
 #include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
+#include "probe/tracing/faults_mode.h"
+#include "probe/tracing/latency_mode.h"
 
 int RunMode(const Options& options) {
   switch (options.load) {
@@ -25,6 +27,10 @@ int RunMode(const Options& options) {
       return RunBenchmark(options);
     case kModeInput:
       return RunInputCheck(options);
+    case kModeLatency:
+      return RunLatencyMode(options);
+    case kModeFaults:
+      return RunFaultsMode(options);
     default:
       // Modes not built into this worker yet fail to start without a line.
       return kExitFailed;
