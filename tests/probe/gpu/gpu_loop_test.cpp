@@ -4,6 +4,9 @@
 // the exact amount of work per frame can be checked without a hot card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -257,6 +260,17 @@ TEST(GpuLoop, BurnDispatchesFollowTheWorkLevel) {
   uint64_t threads = 0;
   ASSERT_TRUE(ComputeThreadsRun(g, &count, &threads)) << "the device counts no compute threads";
   EXPECT_EQ(threads, 3 * (2 * kBurnGroups * 256 + 4 * 256 /* 1000 particles */));
+
+  // And they ran on the burn buffer: every element holds a finite sum of chains.
+  const std::vector<uint32_t> words = ReadBuffer(g, g.burn.Get());
+  ASSERT_EQ(words.size(), 4u * profile.burnItems);
+  int unwritten = 0;
+  for (uint32_t word : words) {
+    float value;
+    memcpy(&value, &word, sizeof(value));
+    if (!(value > 0.0f && value < 100.0f)) ++unwritten;
+  }
+  EXPECT_EQ(unwritten, 0);
 }
 
 // 21 frames over three small blocks: each block holds the pattern of the seed
@@ -303,6 +317,78 @@ TEST(GpuLoop, VideoMemoryAndArithmeticChecksCoverTheirWork) {
     for (uint32_t i = 0; i < words.size(); ++i) wrong += words[i] != Pattern(i, lastSeed[b]);
     EXPECT_EQ(wrong, 0);
   }
+}
+
+// One frame of the particle kernel on the processor, step for step.
+struct Vec3 {
+  float x, y, z;
+};
+Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 operator*(Vec3 a, float k) { return {a.x * k, a.y * k, a.z * k}; }
+float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+Vec3 Flow(Vec3 p, float t) {
+  return Vec3{std::sin(p.y * 1.7f + t) + std::cos(p.z * 1.3f - t * 0.7f),
+              std::sin(p.z * 1.9f - t * 0.6f) + std::cos(p.x * 1.1f + t * 0.4f),
+              std::sin(p.x * 1.5f + t * 0.5f) + std::cos(p.y * 1.2f - t)} *
+         0.5f;
+}
+
+void MoveOnProcessor(Particle& q, float time, float dt, uint32_t rounds) {
+  Vec3 p{q.pos[0], q.pos[1], q.pos[2]};
+  Vec3 v{q.vel[0], q.vel[1], q.vel[2]};
+  const float h = dt / static_cast<float>(rounds);
+  for (uint32_t r = 0; r < rounds; ++r) {
+    const Vec3 toCenter = p * (-1.0f / std::max(0.15f, Dot(p, p)));
+    const Vec3 swirl{-p.z, 0.15f * std::sin(time + p.x), p.x};
+    v = v + (Flow(p * 1.3f, time) * 0.9f + toCenter * 0.35f + swirl * 0.6f) * h;
+    v = v * (1.0f - 0.35f * h);
+    p = p + v * h;
+  }
+  if (Dot(p, p) > 16.0f) {
+    p = p * 0.25f;
+    v = v * -0.2f;
+  }
+  q.pos[0] = p.x, q.pos[1] = p.y, q.pos[2] = p.z;
+  q.vel[0] = v.x, q.vel[1] = v.y, q.vel[2] = v.z;
+}
+
+// Four frames move every particle (the last of 1,000 too) exactly as four
+// steps of the kernel on the processor with the frames' times: a frame
+// without its particle dispatch, a wrong dt, time or step count shows.
+TEST(GpuLoop, ParticlesMoveAsTheFramesSay) {
+  GpuStressContext g;
+  ASSERT_TRUE(CreateLoopContext(&g, SmallProfile()));
+  ScriptedClock clock;
+  const LoopRun run = RunLoop(g, RunFor(0.55), ScriptedEnvironment(clock, 125));  // t = 0.125 ... 0.5
+  ASSERT_EQ(run.end["frames"], 4);
+
+  std::vector<Particle> expected(1000), fewer(1000);
+  GenerateParticles(expected.data(), 1000);
+  for (int frame = 0; frame < 4; ++frame) {
+    if (frame == 3) fewer = expected;
+    // dt is the time since the previous frame, at most 0.05.
+    for (Particle& q : expected) MoveOnProcessor(q, 0.125f * static_cast<float>(frame + 1), 0.05f, 2);
+  }
+  const std::vector<uint32_t> words = ReadBuffer(g, g.particles.Get());
+  ASSERT_EQ(words.size(), 1000u * 8);
+  std::vector<Particle> card(1000);
+  memcpy(card.data(), words.data(), words.size() * 4);
+  double worst = 0.0, gap = 1e9;
+  for (size_t i = 0; i < card.size(); ++i) {
+    double offBy = 0.0, missingFrame = 0.0;
+    for (int k = 0; k < 3; ++k) {
+      offBy = std::max(offBy, static_cast<double>(std::fabs(card[i].pos[k] - expected[i].pos[k])));
+      offBy = std::max(offBy, static_cast<double>(std::fabs(card[i].vel[k] - expected[i].vel[k])));
+      missingFrame = std::max(missingFrame, static_cast<double>(std::fabs(fewer[i].pos[k] - expected[i].pos[k])));
+    }
+    worst = std::max(worst, offBy);
+    gap = std::min(gap, missingFrame);
+    EXPECT_EQ(card[i].pos[3], 1.0f) << i;
+    EXPECT_EQ(card[i].vel[3], 0.0f) << i;
+  }
+  EXPECT_LT(worst, 1e-4) << "the card's particles are not where four frames put them";
+  EXPECT_GT(gap, 1e-3) << "one frame less would go unnoticed";
 }
 
 }  // namespace

@@ -144,6 +144,23 @@ TEST(BenchRun, MissingDriveFolderGivesTheNote) {
   RemoveDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str());
 }
 
+// No folder: the three steps in order and "done", exit 0; no drive step, no note.
+TEST(BenchRun, WithoutAFolderNoDriveStep) {
+  ProbeProcess probe;
+  ASSERT_TRUE(probe.Start(L"--load bench"));
+  EXPECT_EQ(probe.WaitForExit(kRunTimeout), 0u);
+  const std::vector<EventLine> lines = probe.Lines();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0].text, "{\"event\":\"start\",\"bench\":true}");
+  ExpectStep(lines[1], "cpu1");
+  ExpectResult(lines[2], "cpu1", "cpu1");
+  ExpectStep(lines[3], "cpuN");
+  ExpectResult(lines[4], "cpuN", "cpuN");
+  ExpectStep(lines[5], "mem");
+  ExpectResult(lines[6], "mem", "mem");
+  EXPECT_EQ(lines[7].text, "{\"event\":\"end\",\"reason\":\"done\"}");
+}
+
 // "q" while all threads run: no "cpuN" result, "stopped", exit 1.
 TEST(BenchRun, QuitDuringAllThreadStep) {
   ProbeProcess probe;
