@@ -70,7 +70,8 @@ struct LoadProfile {
 };
 
 // Groups of FillCS and VerifyCS that cover a block: eight words per thread.
-inline uint32_t BlockGroups(uint32_t blockWords) { return (blockWords + 2047) / 2048; }
+constexpr uint32_t BlockGroups(uint32_t blockWords) { return (blockWords + 2047) / 2048; }
+static_assert(BlockGroups(kBlockWords) == kBlockGroups && kBlockWords * 4ull == kBlockBytes);
 
 // mode is 0 gentle, 1 standard or 2 memory; the memory load wants one block per
 // whole 256 MiB of dedicated video memory, 1 to 48.

@@ -161,6 +161,31 @@ TEST(BenchRun, WithoutAFolderNoDriveStep) {
   EXPECT_EQ(lines[7].text, "{\"event\":\"end\",\"reason\":\"done\"}");
 }
 
+// "q" from the host during the copy or the drive test: the interrupted step
+// gets no result (and no note), "stopped", exit 1, no file left behind.
+TEST(BenchRun, QuitDuringMemoryAndDriveSteps) {
+  struct Case {
+    const char* name;
+    size_t stepLine;  // index of the step line after which the host writes q
+    const char* step;
+  } const cases[] = {{"during mem", 5, "mem"}, {"during drive", 7, "drive"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring folder = NewTempFolder(L"vantorel-bench-quit-");
+    ProbeProcess probe;
+    ASSERT_TRUE(probe.Start(L"--load bench --dir \"" + folder + L"\""));
+    ASSERT_TRUE(probe.WaitForLines(c.stepLine + 1, 60000));
+    ASSERT_TRUE(probe.WriteStdin("q"));
+    EXPECT_EQ(probe.WaitForExit(kRunTimeout), 1u);
+    const std::vector<EventLine> lines = probe.Lines();
+    ASSERT_EQ(lines.size(), c.stepLine + 2);
+    ExpectStep(lines[c.stepLine], c.step);
+    EXPECT_EQ(lines.back().text, "{\"event\":\"end\",\"reason\":\"stopped\"}");
+    EXPECT_TRUE(FilesIn(folder).empty()) << "the drive test left its file behind";
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
 // "q" while all threads run: no "cpuN" result, "stopped", exit 1.
 TEST(BenchRun, QuitDuringAllThreadStep) {
   ProbeProcess probe;
