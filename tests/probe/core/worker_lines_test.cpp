@@ -31,15 +31,15 @@ std::string ShapeOf(const std::string& format) {
       continue;
     }
     const size_t end = format.find_first_of("sdfu", i);
-    const std::string spec = format.substr(i + 1, end - i - 1);
+    const std::string modifiers = format.substr(i + 1, end - i - 1);
     const char conversion = format[end];
     if (conversion == 's') {
       const bool quoted = i > 0 && format[i - 1] == '"';
       shape += quoted ? R"(([^"\\]|\\.)*)" : "(true|false)";
     } else if (conversion == 'f') {
-      const int decimals = spec.size() == 2 && spec[0] == '.' ? spec[1] - '0' : 6;
+      const int decimals = modifiers.size() == 2 && modifiers[0] == '.' ? modifiers[1] - '0' : 6;
       shape += decimals == 0 ? "-?[0-9]+" : "-?[0-9]+\\.[0-9]{" + std::to_string(decimals) + "}";
-    } else if (conversion == 'u' || spec.find('u') != std::string::npos) {
+    } else if (conversion == 'u' || modifiers.find('u') != std::string::npos) {
       shape += "[0-9]+";
     } else {
       shape += "-?[0-9]+";
