@@ -128,10 +128,10 @@ bool CreateCheckAndCounters(GpuStressContext* g) {
 
   for (uint32_t k = 0; k < g->profile.blocksWanted; ++k) {
     MemoryBlock block;
-    desc = StructuredDesc(static_cast<UINT>(kBlockBytes), 4, D3D11_BIND_UNORDERED_ACCESS);
+    desc = StructuredDesc(g->profile.blockWords * 4, 4, D3D11_BIND_UNORDERED_ACCESS);
     if (FAILED(d->CreateBuffer(&desc, nullptr, &block.buffer))) break;
     // A block without a view cannot be checked; it ends the list like one that did not fit.
-    if (FAILED(CreateUav(d, block.buffer.Get(), kBlockWords, &block.view))) break;
+    if (FAILED(CreateUav(d, block.buffer.Get(), g->profile.blockWords, &block.view))) break;
     g->blocks.push_back(std::move(block));
   }
 
@@ -215,6 +215,17 @@ bool CreateFrameAndDrawStates(GpuStressContext* g) {
   return true;
 }
 
+StressObjects CreateStressObjects(GpuStressContext* g) {
+  CreateRenderTarget(g);
+  g->fence[0] = CreateQuery(g->device.Get(), D3D11_QUERY_EVENT);
+  g->fence[1] = CreateQuery(g->device.Get(), D3D11_QUERY_EVENT);
+  if (!CreateShaders(g)) return StressObjects::kShadersFailed;
+  if (!CreateParticles(g) || !CreateCheckAndCounters(g)) return StressObjects::kMemoryFailed;
+  CreateBurnAndTiming(g);
+  if (!CreateFrameAndDrawStates(g) || !FillReferenceTable(g)) return StressObjects::kMemoryFailed;
+  return StressObjects::kCreated;
+}
+
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc) {
   std::vector<ComPtr<IDXGIAdapter1>> adapters;
   std::vector<DXGI_ADAPTER_DESC1> descs;
@@ -248,22 +259,16 @@ int RunGpuStress(const Options& options) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"device\"}");
     return kExitFailed;
   }
-  CreateRenderTarget(g.get());
-  g->fence[0] = CreateQuery(g->device.Get(), D3D11_QUERY_EVENT);
-  g->fence[1] = CreateQuery(g->device.Get(), D3D11_QUERY_EVENT);
-  if (!CreateShaders(g.get())) {
-    WriteLiteralLine("{\"event\":\"error\",\"what\":\"shaders\"}");
-    return kExitFailed;
-  }
   g->profile = ProfileForMode(options.load, g->adapter.DedicatedVideoMemory);
-  if (!CreateParticles(g.get()) || !CreateCheckAndCounters(g.get())) {
-    WriteLiteralLine("{\"event\":\"error\",\"what\":\"memory\"}");
-    return kExitFailed;
-  }
-  CreateBurnAndTiming(g.get());
-  if (!CreateFrameAndDrawStates(g.get()) || !FillReferenceTable(g.get())) {
-    WriteLiteralLine("{\"event\":\"error\",\"what\":\"memory\"}");
-    return kExitFailed;
+  switch (CreateStressObjects(g.get())) {
+    case StressObjects::kShadersFailed:
+      WriteLiteralLine("{\"event\":\"error\",\"what\":\"shaders\"}");
+      return kExitFailed;
+    case StressObjects::kMemoryFailed:
+      WriteLiteralLine("{\"event\":\"error\",\"what\":\"memory\"}");
+      return kExitFailed;
+    case StressObjects::kCreated:
+      break;
   }
   g->sensors = OpenSensorContext(g->adapter.AdapterLuid, g->adapter.VendorId == kVendorAmd);
   EscapeJsonString(g->adapterName, kAdapterNameBytes, g->adapter.Description);

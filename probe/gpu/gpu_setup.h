@@ -13,6 +13,11 @@ int RunGpuStress(const Options& options);
 // the chosen adapter (or null) and its description; every other one is released.
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc);
 
+// Everything the loop uses, after the device, sized by g->profile: target,
+// fence, shaders, buffers, queries, states and the reference table.
+enum class StressObjects { kCreated, kShadersFailed, kMemoryFailed };
+StressObjects CreateStressObjects(GpuStressContext* g);
+
 // The off-screen kTargetWidth x kTargetHeight target and its view (g->device set).
 // Leaves targetView null when either cannot be created; the draw is then skipped.
 void CreateRenderTarget(GpuStressContext* g);

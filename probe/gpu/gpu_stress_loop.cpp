@@ -62,7 +62,8 @@ void WriteFrame(GpuStressContext& g, const LoopState& s, float t, float dt) {
   D3D11_MAPPED_SUBRESOURCE mapped{};
   // A failed map keeps the previous frame's values.
   if (FAILED(g.context->Map(g.frame.Get(), 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) return;
-  Frame frame{t, dt, kAspect, g.profile.spriteSize, g.profile.particles, g.profile.rounds, s.seed, kBlockWords,
+  Frame frame{t, dt, kAspect, g.profile.spriteSize, g.profile.particles, g.profile.rounds, s.seed,
+              g.profile.blockWords,
               g.profile.burnItems, 0, 0, 0};
   WriteFrameBytes(frame, static_cast<unsigned char*>(mapped.pData));
   g.context->Unmap(g.frame.Get(), 0);
@@ -97,11 +98,11 @@ void CheckVideoMemory(GpuStressContext& g, LoopState& s) {
   c->CSSetUnorderedAccessViews(0, 2, views, nullptr);
   if (s.fillPhase) {
     c->CSSetShader(g.fillCS.Get(), nullptr, 0);
-    c->Dispatch(kBlockGroups, 1, 1);
+    c->Dispatch(BlockGroups(g.profile.blockWords), 1, 1);
     s.fillPhase = false;
   } else {
     c->CSSetShader(g.verifyCS.Get(), nullptr, 0);
-    c->Dispatch(kBlockGroups, 1, 1);
+    c->Dispatch(BlockGroups(g.profile.blockWords), 1, 1);
     s.fillPhase = true;
     s.checks += 1;
     s.blockCursor = (s.blockCursor + 1) % static_cast<uint32_t>(g.blocks.size());
@@ -177,7 +178,7 @@ void CollectTimings(GpuStressContext& g, LoopState& s) {
 }
 
 // At most one frame stays in flight: wait for the one issued a frame earlier.
-void WaitForPreviousFrame(GpuStressContext& g, const LoopState& s) {
+void WaitForPreviousFrame(GpuStressContext& g, const LoopState& s, const StressLoopEnvironment& env) {
   ID3D11DeviceContext* c = g.context.Get();
   ID3D11Query* current = g.fence[s.frames % 2].Get();
   ID3D11Query* previous = g.fence[(s.frames + 1) % 2].Get();
@@ -185,8 +186,8 @@ void WaitForPreviousFrame(GpuStressContext& g, const LoopState& s) {
   if (s.frames == 0 || !previous || StopRaised()) return;
   BOOL done = FALSE;
   while (c->GetData(previous, &done, sizeof(done), 0) == S_FALSE) {
-    if (FAILED(g.device->GetDeviceRemovedReason())) return;
-    Sleep(0);
+    if (FAILED(env.deviceRemovedReason(g.device.Get()))) return;
+    env.sleep(0);
     if (StopRaised()) return;
   }
 }
@@ -212,7 +213,7 @@ void ReadBackChecks(GpuStressContext& g, LoopState& s) {
 }
 
 // Returns true when the temperature guard ends the run.
-bool Sample(GpuStressContext& g, LoopState& s, const Options& options, double t) {
+bool Sample(GpuStressContext& g, LoopState& s, const Options& options, double t, const StressLoopEnvironment& env) {
   s.nextSampleT = t + 0.5;
   const SampleOutcome outcome =
       ComputeSample({t, s.frames, s.lastSampleT, s.lastSampleFrames, s.busyMs, s.work, g.profile.targetFrameRate});
@@ -221,7 +222,7 @@ bool Sample(GpuStressContext& g, LoopState& s, const Options& options, double t)
   s.lastSampleFrames = s.frames;
   s.lastSampleT = t;
 
-  const SensorReading r = ReadSensors(g.sensors, true);
+  const SensorReading r = env.readSensors(g.sensors);
   if (r.temperature > s.temperaturePeak) s.temperaturePeak = r.temperature;
   char line[kLineBytes];
   snprintf(line, sizeof(line),
@@ -237,7 +238,7 @@ bool Sample(GpuStressContext& g, LoopState& s, const Options& options, double t)
 
 }  // namespace
 
-int RunStressLoop(GpuStressContext& g, const Options& options) {
+int RunStressLoop(GpuStressContext& g, const Options& options, const StressLoopEnvironment& env) {
   char line[kLineBytes];
   snprintf(line, sizeof(line),
            "{\"event\":\"start\",\"gpu\":\"%s\",\"vram\":%llu,\"particles\":%u,\"blocks\":%u,\"load\":%d,"
@@ -246,23 +247,22 @@ int RunStressLoop(GpuStressContext& g, const Options& options) {
            static_cast<unsigned>(g.blocks.size()), static_cast<int>(g.mode), options.minutes, options.limit,
            g.sensors.available ? "true" : "false", g.sensors.temperatureMax, g.sensors.temperatureWarning);
   WriteEventLine(line);
-  StartStdinWatcher();
+  env.startStdinWatcher();
 
-  LARGE_INTEGER frequency, base;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&base);
-  const double ticksPerSecond = static_cast<double>(frequency.QuadPart);
+  const double ticksPerSecond = static_cast<double>(env.counterFrequency());
+  const LONGLONG base = env.readCounter();
   LoopState s;
   s.work = g.profile.initialWork;
   if (StopRaised()) return End(g, s, kStopped);
 
   ID3D11DeviceContext* c = g.context.Get();
-  LARGE_INTEGER previous = base;
+  LONGLONG previous = base;
+  bool usable[kTimestampSlots];
+  for (int i = 0; i < kTimestampSlots; ++i) usable[i] = SlotUsable(g.slots[i]);
   for (;;) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const double t = static_cast<double>(now.QuadPart - base.QuadPart) / ticksPerSecond;
-    float dt = static_cast<float>(static_cast<double>(now.QuadPart - previous.QuadPart) / ticksPerSecond);
+    const LONGLONG now = env.readCounter();
+    const double t = static_cast<double>(now - base) / ticksPerSecond;
+    float dt = static_cast<float>(static_cast<double>(now - previous) / ticksPerSecond);
     if (dt > 0.05f) dt = 0.05f;
     previous = now;
     if (t >= options.minutes * 60.0) return End(g, s, kTime);
@@ -273,8 +273,11 @@ int RunStressLoop(GpuStressContext& g, const Options& options) {
     c->VSSetConstantBuffers(0, 1, &frame);
     c->PSSetConstantBuffers(0, 1, &frame);
 
-    TimestampSlot& slot = g.slots[s.timestampIndex % kTimestampSlots];
-    const bool timed = SlotUsable(slot) && !slot.pending;
+    bool pending[kTimestampSlots];
+    for (int i = 0; i < kTimestampSlots; ++i) pending[i] = g.slots[i].pending;
+    const int32_t slotIndex = ChooseTimestampSlot(usable, pending, kTimestampSlots, &s.timestampIndex);
+    const bool timed = slotIndex >= 0;
+    TimestampSlot& slot = g.slots[timed ? slotIndex : 0];
     if (timed) {
       c->Begin(slot.disjoint.Get());
       c->End(slot.begin.Get());
@@ -291,18 +294,16 @@ int RunStressLoop(GpuStressContext& g, const Options& options) {
       s.timestampIndex += 1;
     }
     CollectTimings(g, s);
-    WaitForPreviousFrame(g, s);
+    WaitForPreviousFrame(g, s, env);
 
     if (g.profile.capAt60) {
-      LARGE_INTEGER after;
-      QueryPerformanceCounter(&after);
-      const double spent = static_cast<double>(after.QuadPart - now.QuadPart) / ticksPerSecond;
-      if (spent < 1.0 / 60.0) Sleep(static_cast<DWORD>((1.0 / 60.0 - spent) * 1000.0));
+      const double spent = static_cast<double>(env.readCounter() - now) / ticksPerSecond;
+      if (spent < 1.0 / 60.0) env.sleep(static_cast<DWORD>((1.0 / 60.0 - spent) * 1000.0));
     }
     s.frames += 1;
-    if (g.device->GetDeviceRemovedReason() != S_OK) return End(g, s, kDriverReset);
+    if (env.deviceRemovedReason(g.device.Get()) != S_OK) return End(g, s, kDriverReset);
     ReadBackChecks(g, s);
-    if (t >= s.nextSampleT && Sample(g, s, options, t)) return End(g, s, kTemperature);
+    if (t >= s.nextSampleT && Sample(g, s, options, t, env)) return End(g, s, kTemperature);
     if (StopRaised()) return End(g, s, kStopped);
   }
 }

@@ -71,6 +71,15 @@ LoadProfile ProfileForMode(int32_t mode, uint64_t dedicatedVideoMemory) {
   }
 }
 
+int32_t ChooseTimestampSlot(const bool* usable, const bool* pending, uint32_t slots, uint32_t* ringIndex) {
+  for (uint32_t tried = 0; tried < slots; ++tried) {
+    const uint32_t slot = *ringIndex % slots;
+    if (usable[slot]) return pending[slot] ? -1 : static_cast<int32_t>(slot);
+    *ringIndex += 1;
+  }
+  return -1;
+}
+
 int32_t ChooseAdapterIndex(const AdapterFacts* adapters, size_t count, int32_t requested) {
   if (requested >= 0) return static_cast<size_t>(requested) < count ? requested : -1;
   int32_t chosen = -1;

@@ -66,7 +66,12 @@ struct LoadProfile {
   uint32_t burnItems;      // float4 elements
   uint32_t blocksWanted;
   bool capAt60;
+  uint32_t blockWords = kBlockWords;  // 32-bit words per video-memory block
 };
+
+// Groups of FillCS and VerifyCS that cover a block: eight words per thread.
+constexpr uint32_t BlockGroups(uint32_t blockWords) { return (blockWords + 2047) / 2048; }
+static_assert(BlockGroups(kBlockWords) == kBlockGroups && kBlockWords * 4ull == kBlockBytes);
 
 // mode is 0 gentle, 1 standard or 2 memory; the memory load wants one block per
 // whole 256 MiB of dedicated video memory, 1 to 48.
@@ -104,6 +109,12 @@ struct SampleOutcome {
   double work;
 };
 SampleOutcome ComputeSample(const SampleInputs& in);
+
+// Picks the timestamp slot that times the next frame. Slots whose queries could
+// not all be created are skipped (ringIndex moves past them), so one missing
+// query does not end all timing; a usable slot still pending is waited for.
+// Returns the slot index, or -1 when this frame is not timed.
+int32_t ChooseTimestampSlot(const bool* usable, const bool* pending, uint32_t slots, uint32_t* ringIndex);
 
 // Differing words between the card's check results and the reference table.
 uint64_t CountMismatches(const uint32_t* card, const uint32_t* reference, size_t count);

@@ -70,10 +70,10 @@ void WriteStep(const char* step) {
 
 // Both processor steps: up to three runs, stopping early on the host's stop.
 // Returns false when the run must end as stopped.
-bool ProcessorStep(const char* step, uint32_t threadCount) {
+bool ProcessorStep(const char* step, uint32_t threadCount, const BenchmarkEnvironment& env) {
   WriteStep(step);
   double values[kBenchRepetitions] = {};
-  for (int k = 0; k < kBenchRepetitions && !StopRaised(); ++k) values[k] = ProcessorRun(threadCount);
+  for (int k = 0; k < kBenchRepetitions && !StopRaised(); ++k) values[k] = env.processorRun(threadCount);
   if (StopRaised()) return false;
   WriteResult(step, values, step);
   return true;
@@ -109,14 +109,13 @@ struct DriveResults {
   double iops[kBenchRepetitions] = {};
 };
 
-bool TransferWholeFile(HANDLE file, uint8_t* buffer, bool writing, double& value) {
+bool TransferWholeFile(const DriveCalls& io, HANDLE file, uint8_t* buffer, bool writing, double& value) {
   const double t0 = Now();
   for (int i = 0; i < kDriveBuffersPerFile; ++i) {
     if (StopRaised()) break;
     DWORD moved = 0;
     constexpr DWORD kBytes = static_cast<DWORD>(kDriveBufferBytes);
-    const BOOL done = writing ? WriteFile(file, buffer, kBytes, &moved, nullptr)
-                              : ReadFile(file, buffer, kBytes, &moved, nullptr);
+    const BOOL done = writing ? io.write(file, buffer, kBytes, &moved) : io.read(file, buffer, kBytes, &moved);
     if (!done || moved != kDriveBufferBytes) {
       value = 0.0;
       return false;
@@ -126,7 +125,7 @@ bool TransferWholeFile(HANDLE file, uint8_t* buffer, bool writing, double& value
   return true;
 }
 
-bool RandomReads(HANDLE file, uint8_t* buffer, int repetition, double& value) {
+bool RandomReads(const DriveCalls& io, HANDLE file, uint8_t* buffer, int repetition, double& value) {
   uint64_t x = RandomReadSeed(repetition);
   int64_t count = 0;
   const double t0 = Now();
@@ -141,7 +140,7 @@ bool RandomReads(HANDLE file, uint8_t* buffer, int repetition, double& value) {
     offset.QuadPart = static_cast<LONGLONG>(RandomReadOffset(x));
     SetFilePointerEx(file, offset, nullptr, FILE_BEGIN);
     DWORD read = 0;
-    if (!ReadFile(file, buffer, kRandomReadBytes, &read, nullptr) || read != kRandomReadBytes) {
+    if (!io.read(file, buffer, kRandomReadBytes, &read) || read != kRandomReadBytes) {
       value = 0.0;
       return false;
     }
@@ -150,7 +149,7 @@ bool RandomReads(HANDLE file, uint8_t* buffer, int repetition, double& value) {
 }
 
 // Returns whether all three repetitions completed.
-bool DriveTest(const wchar_t* dir, DriveResults& results) {
+bool DriveTest(const DriveCalls& io, const wchar_t* dir, DriveResults& results) {
   wchar_t path[kDrivePathCapacity];
   DriveTestPath(path, kDrivePathCapacity, dir, GetCurrentProcessId());
   auto* buffer = static_cast<uint8_t*>(VirtualAlloc(nullptr, kDriveBufferBytes, MEM_RESERVE | MEM_COMMIT,
@@ -160,19 +159,16 @@ bool DriveTest(const wchar_t* dir, DriveResults& results) {
     FillDriveBuffer(buffer, kDriveBufferBytes, k);
     // Each repetition starts from an empty file, which the system deletes
     // when we close it.
-    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_DELETE_ON_CLOSE |
-                                  FILE_ATTRIBUTE_TEMPORARY,
-                              nullptr);
+    HANDLE file = io.create(path);
     if (file == INVALID_HANDLE_VALUE) {
       ok = false;
       break;
     }
-    ok = TransferWholeFile(file, buffer, true, results.write[k]);
+    ok = TransferWholeFile(io, file, buffer, true, results.write[k]);
     LARGE_INTEGER start{};
     SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
-    if (ok) ok = TransferWholeFile(file, buffer, false, results.read[k]);
-    if (ok) ok = RandomReads(file, buffer, k, results.iops[k]);
+    if (ok) ok = TransferWholeFile(io, file, buffer, false, results.read[k]);
+    if (ok) ok = RandomReads(io, file, buffer, k, results.iops[k]);
     CloseHandle(file);
   }
   if (buffer != nullptr) VirtualFree(buffer, 0, MEM_RELEASE);
@@ -195,24 +191,28 @@ bool WaitForAllThreads(const HANDLE* handles, DWORD count, DWORD timeoutMs) {
   return true;
 }
 
-int RunBenchmark(const Options& options) {
+double MeasureProcessorRun(uint32_t threadCount) { return ProcessorRun(threadCount); }
+
+void RunMemoryCopyStep() { MemoryStep(); }
+
+int RunBenchmark(const Options& options, const BenchmarkEnvironment& env) {
   benchClock = StartRunClock();
   WriteLiteralLine("{\"event\":\"start\",\"bench\":true}");
-  StartStdinWatcher();
+  env.startStdinWatcher();
 
   SYSTEM_INFO info;
   GetSystemInfo(&info);
-  if (!ProcessorStep("cpu1", 1) || !ProcessorStep("cpuN", StressWorkerCount(info.dwNumberOfProcessors))) {
+  if (!ProcessorStep("cpu1", 1, env) || !ProcessorStep("cpuN", StressWorkerCount(info.dwNumberOfProcessors), env)) {
     return EndStopped();
   }
 
-  MemoryStep();
+  env.memoryStep();
   if (StopRaised()) return EndStopped();
 
   if (options.dir[0] != 0) {
     WriteStep("drive");
     DriveResults results;
-    const bool completed = DriveTest(options.dir, results);
+    const bool completed = DriveTest(env.drive, options.dir, results);
     if (StopRaised()) return EndStopped();
     if (completed) {
       WriteResult("read", results.read, "drive");

@@ -52,6 +52,7 @@ HANDLE CreateSuspendedWorker(LPTHREAD_START_ROUTINE routine, void* job) {
 }
 
 struct RunState {
+  const MemoryTestEnvironment* env;
   RunClock clock;
   double limitSeconds;
   uint64_t bytes;
@@ -61,7 +62,7 @@ struct RunState {
 
 void WriteSampleAndCheckTime(void* context) {
   RunState& run = *static_cast<RunState*>(context);
-  const double t = SecondsSince(run.clock);
+  const double t = run.env->secondsSince(run.clock);
   char line[320];
   snprintf(line, sizeof(line),
            "{\"t\":%.2f,\"pass\":%d,\"phase\":\"%s\",\"done\":%.4f,\"errors\":%lld,\"passes\":%d}", t,
@@ -125,27 +126,29 @@ bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (
   return true;
 }
 
-int RunMemoryTest(const Options& options) {
-  MEMORYSTATUSEX status{};
-  status.dwLength = sizeof(status);
-  GlobalMemoryStatusEx(&status);
-
-  uint64_t size = MemoryBlockSize(status.ullAvailPhys);
+void* ObtainTestBlock(uint64_t availPhys, uint64_t* bytes) {
+  uint64_t size = MemoryBlockSize(availPhys);
   // Asked once, for the first size (a smaller block fits in it too); the
   // test runs whatever the answer.
   SetProcessWorkingSetSizeEx(GetCurrentProcess(), size + 64 * kMiB, size + 512 * kMiB,
                              QUOTA_LIMITS_HARDWS_MIN_DISABLE);
-  void* block = AllocateHalving(size, [](uint64_t bytes) {
-    return VirtualAlloc(nullptr, static_cast<SIZE_T>(bytes), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  void* block = AllocateHalving(size, [](uint64_t want) {
+    return VirtualAlloc(nullptr, static_cast<SIZE_T>(want), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   });
+  *bytes = size;
+  return block;
+}
+
+int RunMemoryTest(const Options& options, const MemoryTestEnvironment& env) {
+  const MEMORYSTATUSEX status = env.memoryStatus();
+  uint64_t size = 0;
+  void* block = env.obtainBlock(status.ullAvailPhys, &size);
   if (block == nullptr) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"memory\"}");
     return kExitFailed;
   }
 
-  SYSTEM_INFO info;
-  GetSystemInfo(&info);
-  const uint32_t threadCount = MemoryThreadCount(info.dwNumberOfProcessors);
+  const uint32_t threadCount = MemoryThreadCount(env.processors());
 
   char line[320];
   snprintf(line, sizeof(line),
@@ -155,9 +158,10 @@ int RunMemoryTest(const Options& options) {
            static_cast<unsigned long long>(status.ullAvailPhys), static_cast<unsigned long>(threadCount),
            options.minutes);
   WriteEventLine(line);
-  StartStdinWatcher();
+  env.startStdinWatcher();
 
   RunState run{};
+  run.env = &env;
   run.clock = StartRunClock();
   run.limitSeconds = options.minutes * 60.0;
   run.bytes = size;
@@ -178,12 +182,16 @@ int RunMemoryTest(const Options& options) {
     ++run.completedPasses;
   }
 
-  const char* reason = stopFlag.load() == kTimeUp ? "time" : "stopped";
-  VirtualFree(block, 0, MEM_RELEASE);
+  struct EndReason {
+    const char* word;
+    int exitCode;
+  };
+  const EndReason end = stopFlag.load() == kTimeUp ? EndReason{"time", kExitDone} : EndReason{"stopped", kExitStopped};
+  env.releaseBlock(block);
   snprintf(line, sizeof(line),
-           "{\"event\":\"end\",\"reason\":\"%s\",\"errors\":%lld,\"passes\":%d,\"bytes\":%llu,\"t\":%.2f}", reason,
+           "{\"event\":\"end\",\"reason\":\"%s\",\"errors\":%lld,\"passes\":%d,\"bytes\":%llu,\"t\":%.2f}", end.word,
            static_cast<long long>(errorWords.load()), run.completedPasses,
-           static_cast<unsigned long long>(size), SecondsSince(run.clock));
+           static_cast<unsigned long long>(size), env.secondsSince(run.clock));
   WriteEventLine(line);
-  return reason[0] == 't' ? kExitDone : kExitStopped;
+  return end.exitCode;
 }

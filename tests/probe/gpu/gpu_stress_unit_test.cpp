@@ -9,6 +9,39 @@
 
 namespace {
 
+// A slot with a missing query is passed over instead of stalling the ring on it;
+// a usable slot that is still pending is waited for; none usable: no timing.
+TEST(TimestampRing, SkipsUnusableSlotsAndWaitsForPendingOnes) {
+  struct Case {
+    const char* name;
+    const char* usable;   // one character per slot, '1' usable
+    const char* pending;  // '1' pending
+    uint32_t index;
+    int32_t slot;
+    uint32_t indexAfter;
+  } const cases[] = {
+      {"usable and free", "111111", "000000", 0, 0, 0},
+      {"ring index past the end", "111111", "000000", 13, 1, 13},
+      {"current slot missing", "011111", "000000", 0, 1, 1},
+      {"several missing, wrapping", "100001", "000000", 1, 5, 5},
+      {"wraps to the only usable slot", "100000", "000000", 3, 0, 6},
+      {"usable slot pending: wait", "111111", "010000", 1, -1, 1},
+      {"missing then pending", "011111", "010000", 0, -1, 1},
+      {"none usable", "000000", "000000", 4, -1, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool usable[6], pending[6];
+    for (int i = 0; i < 6; ++i) {
+      usable[i] = c.usable[i] == '1';
+      pending[i] = c.pending[i] == '1';
+    }
+    uint32_t index = c.index;
+    EXPECT_EQ(ChooseTimestampSlot(usable, pending, 6, &index), c.slot);
+    EXPECT_EQ(index, c.indexAfter);
+  }
+}
+
 // Catches any slip in the shift/xor/multiply chain the card must reproduce.
 TEST(CheckValue, KnownResults) {
   struct Case {

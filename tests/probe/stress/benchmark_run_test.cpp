@@ -144,6 +144,48 @@ TEST(BenchRun, MissingDriveFolderGivesTheNote) {
   RemoveDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str());
 }
 
+// No folder: the three steps in order and "done", exit 0; no drive step, no note.
+TEST(BenchRun, WithoutAFolderNoDriveStep) {
+  ProbeProcess probe;
+  ASSERT_TRUE(probe.Start(L"--load bench"));
+  EXPECT_EQ(probe.WaitForExit(kRunTimeout), 0u);
+  const std::vector<EventLine> lines = probe.Lines();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0].text, "{\"event\":\"start\",\"bench\":true}");
+  ExpectStep(lines[1], "cpu1");
+  ExpectResult(lines[2], "cpu1", "cpu1");
+  ExpectStep(lines[3], "cpuN");
+  ExpectResult(lines[4], "cpuN", "cpuN");
+  ExpectStep(lines[5], "mem");
+  ExpectResult(lines[6], "mem", "mem");
+  EXPECT_EQ(lines[7].text, "{\"event\":\"end\",\"reason\":\"done\"}");
+}
+
+// "q" from the host during the copy or the drive test: the interrupted step
+// gets no result (and no note), "stopped", exit 1, no file left behind.
+TEST(BenchRun, QuitDuringMemoryAndDriveSteps) {
+  struct Case {
+    const char* name;
+    size_t stepLine;  // index of the step line after which the host writes q
+    const char* step;
+  } const cases[] = {{"during mem", 5, "mem"}, {"during drive", 7, "drive"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring folder = NewTempFolder(L"vantorel-bench-quit-");
+    ProbeProcess probe;
+    ASSERT_TRUE(probe.Start(L"--load bench --dir \"" + folder + L"\""));
+    ASSERT_TRUE(probe.WaitForLines(c.stepLine + 1, 60000));
+    ASSERT_TRUE(probe.WriteStdin("q"));
+    EXPECT_EQ(probe.WaitForExit(kRunTimeout), 1u);
+    const std::vector<EventLine> lines = probe.Lines();
+    ASSERT_EQ(lines.size(), c.stepLine + 2);
+    ExpectStep(lines[c.stepLine], c.step);
+    EXPECT_EQ(lines.back().text, "{\"event\":\"end\",\"reason\":\"stopped\"}");
+    EXPECT_TRUE(FilesIn(folder).empty()) << "the drive test left its file behind";
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
 // "q" while all threads run: no "cpuN" result, "stopped", exit 1.
 TEST(BenchRun, QuitDuringAllThreadStep) {
   ProbeProcess probe;
