@@ -86,6 +86,7 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   startup.hStdInput = childIn.Get();
   startup.hStdOutput = childOut.Get();
   startup.hStdError = childOut.Get();
+  if (withoutStdout_) startup.hStdOutput = startup.hStdError = nullptr;
   PROCESS_INFORMATION info{};
   QueryPerformanceFrequency(&frequency_);
   QueryPerformanceCounter(&started_);

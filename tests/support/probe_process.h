@@ -39,6 +39,10 @@ class ProbeProcess {
   // environment, which a CTest ENVIRONMENT property sets instead.
   void SetEnvironment(const std::wstring& name, const std::wstring& value);
 
+  // The child gets no standard output or error handle at all, as a host that
+  // reads nothing starts it. Call before Start.
+  void WithoutStdout() { withoutStdout_ = true; }
+
   // arguments follows the program name on the command line.
   bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
              const std::wstring& stdinFile = L"", const std::wstring& program = L"vantorelprobe.exe");
@@ -69,6 +73,7 @@ class ProbeProcess {
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
+  bool withoutStdout_ = false;
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.

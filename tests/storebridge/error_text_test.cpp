@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "storebridge/error_text.h"
+#include "storebridge/owner_window.h"
+#include "tests/support/utf8.h"
+
+namespace {
+
+TEST(StoreBridgeErrorText, SystemMessageBecomesOneTrimmedLine) {
+  struct Case {
+    const wchar_t* message;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {L"Access is denied.\r\n", L"Access is denied."},
+      {L"  First line.\r\nSecond line.  \r\n", L"First line.  Second line."},
+      {L"\r\n\r\n", L""},
+      {L"Tabs\tstay", L"Tabs\tstay"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.message));
+    EXPECT_EQ(OneLineMessage(c.message), c.expected);
+  }
+}
+
+TEST(StoreBridgeErrorText, IsTheMessageThenTheHresultInEightUpperCaseDigits) {
+  // A code no system message table knows.
+  EXPECT_EQ(ErrorTextFor(static_cast<HRESULT>(0x8DEADBEF)), L"Exception from HRESULT (0x8DEADBEF)");
+
+  const std::wstring denied = ErrorTextFor(E_ACCESSDENIED);
+  SCOPED_TRACE(ToUtf8(denied));
+  EXPECT_TRUE(std::regex_match(ToUtf8(denied), std::regex(R"(\S.*\S \(0x80070005\))")));
+  EXPECT_EQ(denied.find_first_of(L"\r\n"), std::wstring::npos);
+  const std::wstring small = ErrorTextFor(S_FALSE);
+  EXPECT_EQ(small.substr(small.size() - 13), L" (0x00000001)");
+}
+
+TEST(StoreBridgeErrorText, IsStoredWithCodeThreeOnlyWhileNothingElseIs) {
+  ResultSlot slot;
+  InitResultSlot(slot);
+  StoreErrorResult(slot, static_cast<HRESULT>(0x8DEADBEF));
+  EXPECT_STREQ(slot.text, L"ERROR:Exception from HRESULT (0x8DEADBEF)");
+  EXPECT_EQ(ResultCode(slot), 3);
+  StoreErrorResult(slot, E_ACCESSDENIED);
+  EXPECT_STREQ(slot.text, L"ERROR:Exception from HRESULT (0x8DEADBEF)");
+
+  ResultSlot timedOut;
+  InitResultSlot(timedOut);
+  StoreResult(timedOut, kResultTimeout, kExitTimeout);
+  StoreErrorResult(timedOut, static_cast<HRESULT>(0x800705B4));
+  EXPECT_STREQ(timedOut.text, L"ERROR:timeout");
+  EXPECT_EQ(ResultCode(timedOut), 6);
+  DeleteCriticalSection(&slot.lock);
+  DeleteCriticalSection(&timedOut.lock);
+}
+
+TEST(StoreBridgeOwnerWindow, FailedCreationNeverReportsSuccess) {
+  struct Case {
+    DWORD lastError;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {ERROR_NOT_ENOUGH_MEMORY, static_cast<HRESULT>(0x80070008)},
+      {ERROR_CANNOT_FIND_WND_CLASS, static_cast<HRESULT>(0x80070585)},
+      {0, E_FAIL},
+      {0x80040154, static_cast<HRESULT>(0x80040154)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "last error " << c.lastError);
+    EXPECT_EQ(OwnerWindowError(c.lastError), c.expected);
+  }
+}
+
+TEST(StoreBridgeOwnerWindow, IsAnInvisibleNonActivatingToolWindowFarOffScreen) {
+  HWND window = CreateOwnerWindow(GetModuleHandleW(nullptr));
+  ASSERT_NE(window, nullptr);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, kOwnerWindowTitle);
+  const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  EXPECT_EQ(extended & (WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW),
+            WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_POPUP);
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 0);
+  EXPECT_TRUE(flags & LWA_ALPHA);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, -32000);
+  EXPECT_EQ(rect.right - rect.left, 1);
+  EXPECT_NE(GetForegroundWindow(), window);
+  DestroyWindow(window);
+  // A second run in the same process finds the class registered and still gets its window.
+  HWND again = CreateOwnerWindow(GetModuleHandleW(nullptr));
+  EXPECT_NE(again, nullptr);
+  DestroyWindow(again);
+}
+
+}  // namespace
