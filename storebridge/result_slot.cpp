@@ -5,11 +5,12 @@
 namespace {
 
 void CopyText(wchar_t* target, const wchar_t* text) {
-  size_t length = wcsnlen(text, kResultTextChars - 1);
+  const size_t length = wcsnlen(text, kResultTextChars);
+  const size_t kept = length < kResultTextChars ? length : kResultTextChars - 1;
+  wmemcpy(target, text, kept);
+  target[kept] = L'\0';
   // A cut between the halves of a surrogate pair would leave half a character.
-  if (length == kResultTextChars - 1 && length > 0 && IS_HIGH_SURROGATE(text[length - 1])) --length;
-  wmemcpy(target, text, length);
-  target[length] = L'\0';
+  if (kept < length && IS_HIGH_SURROGATE(target[kept - 1])) target[kept - 1] = L'\0';
 }
 
 void Store(ResultSlot& slot, const wchar_t* text, int code, bool overwrite) {
@@ -30,6 +31,7 @@ void InitResultSlot(ResultSlot& slot) {
   slot.code = kExitFailure;
   slot.set = false;
   slot.written = false;
+  slot.printing = 0;
   slot.line[0] = '\0';
 }
 
@@ -67,22 +69,37 @@ size_t EncodeResultLine(const wchar_t* text, char* line, size_t capacity) {
 bool PrintResult(ResultSlot& slot, HANDLE output) {
   EnterCriticalSection(&slot.lock);
   const bool first = !slot.written;
+  slot.written = true;
+  size_t bytes = 0;
   if (first) {
-    slot.written = true;
-    if (output != nullptr && output != INVALID_HANDLE_VALUE) {
-      const size_t bytes = EncodeResultLine(slot.text, slot.line, sizeof(slot.line));
-      DWORD done = 0;
-      if (bytes > 0 && WriteFile(output, slot.line, static_cast<DWORD>(bytes), &done, nullptr)) {
-        FlushFileBuffers(output);
-      }
-    }
+    bytes = EncodeResultLine(slot.text, slot.line, sizeof(slot.line));
+    InterlockedExchange(&slot.printing, 1);
   }
   LeaveCriticalSection(&slot.lock);
+  // The write happens outside the lock: on a pipe that the host reads only
+  // after we exit it can block, and the watchdog must still get in to end us.
+  // The line is not touched again once written is set.
+  if (first && bytes > 0 && output != nullptr && output != INVALID_HANDLE_VALUE) {
+    DWORD done = 0;
+    // Flushing a pipe waits until the host has read it, which is the same hang;
+    // only a file has buffers worth flushing.
+    if (WriteFile(output, slot.line, static_cast<DWORD>(bytes), &done, nullptr) &&
+        GetFileType(output) == FILE_TYPE_DISK) {
+      FlushFileBuffers(output);
+    }
+  }
+  if (first) InterlockedExchange(&slot.printing, 0);
   return first;
 }
 
 void PrintResultAndEndProcess(ResultSlot& slot) {
   PrintResult(slot, GetStdHandle(STD_OUTPUT_HANDLE));
+  // Another thread's write in progress gets a moment to land, but a write
+  // that blocks must not keep us from ending.
+  for (DWORD waited = 0; InterlockedCompareExchange(&slot.printing, 0, 0) != 0 && waited < kPrintGraceMs;
+       waited += 10) {
+    Sleep(10);
+  }
   // TerminateProcess rather than ExitProcess: the line is already flushed, and
   // ExitProcess would first wait for the loader lock and run every DLL's
   // detach code, which is where a hung Windows Runtime call or a corrupted

@@ -32,6 +32,7 @@ struct ResultSlot {
   int code;
   bool set;
   bool written;
+  volatile LONG printing;  // 1 while the printing thread writes the line, outside the lock
   // Built under the lock, so a crash on a nearly full stack does not need room for it.
   char line[kResultLineBytes];
 };
@@ -49,13 +50,16 @@ int ResultCode(ResultSlot& slot);
 // text as UTF-8 followed by CR LF; 0 when it cannot be converted or does not fit.
 size_t EncodeResultLine(const wchar_t* text, char* line, size_t capacity);
 
-// Writes the line to output with one WriteFile and flushes it, the first time
-// only. A null or invalid output still counts as printed. True when this call
-// was the one that printed.
+// Writes the line to output with one WriteFile, the first time only, and
+// flushes it when output is a file. A null or invalid output still counts as
+// printed. True when this call was the one that printed.
 bool PrintResult(ResultSlot& slot, HANDLE output);
 
+inline constexpr DWORD kPrintGraceMs = 2000;
+
 // For the watchdog and the crash handler: prints to standard output (unless
-// printed already) and ends the process with the result code at once.
+// printed already; a print under way elsewhere gets kPrintGraceMs to finish)
+// and ends the process with the result code.
 [[noreturn]] void PrintResultAndEndProcess(ResultSlot& slot);
 
 // The slot of this process, shared by the main thread, the watchdog and the crash handler.

@@ -63,7 +63,7 @@ TEST(StoreBridgeOwnerWindow, FailedCreationNeverReportsSuccess) {
   };
   const Case cases[] = {
       {ERROR_NOT_ENOUGH_MEMORY, static_cast<HRESULT>(0x80070008)},
-      {ERROR_CANNOT_FIND_WND_CLASS, static_cast<HRESULT>(0x80070585)},
+      {ERROR_CANNOT_FIND_WND_CLASS, static_cast<HRESULT>(0x8007057F)},
       {0, E_FAIL},
       {0x80040154, static_cast<HRESULT>(0x80040154)},
   };

@@ -29,21 +29,21 @@ struct Pipe {
   }
 };
 
-class ResultSlotTest : public ::testing::Test {
+class StoreBridgeResultSlot : public ::testing::Test {
  protected:
   void SetUp() override { InitResultSlot(slot_); }
   void TearDown() override { DeleteCriticalSection(&slot_.lock); }
   ResultSlot slot_;
 };
 
-TEST_F(ResultSlotTest, UnsetSlotPrintsUnknownWithCodeThree) {
+TEST_F(StoreBridgeResultSlot, UnsetSlotPrintsUnknownWithCodeThree) {
   Pipe pipe;
   EXPECT_TRUE(PrintResult(slot_, pipe.write.Get()));
   EXPECT_EQ(pipe.Drain(), "ERROR:unknown\r\n");
   EXPECT_EQ(ResultCode(slot_), 3);
 }
 
-TEST_F(ResultSlotTest, FirstResultWinsButTheCrashAlwaysOverwrites) {
+TEST_F(StoreBridgeResultSlot, FirstResultWinsButTheCrashAlwaysOverwrites) {
   StoreResult(slot_, L"ERROR:timeout", 6);
   StoreResult(slot_, L"UPDATE", 0);  // a late answer
   EXPECT_STREQ(slot_.text, L"ERROR:timeout");
@@ -56,7 +56,7 @@ TEST_F(ResultSlotTest, FirstResultWinsButTheCrashAlwaysOverwrites) {
   EXPECT_STREQ(slot_.text, L"ERROR:crash (0xC0000005)");
 }
 
-TEST_F(ResultSlotTest, PrintsOneLineOnlyOnceEvenWhenTheFirstHadNowhereToGo) {
+TEST_F(StoreBridgeResultSlot, PrintsOneLineOnlyOnceEvenWhenTheFirstHadNowhereToGo) {
   StoreResult(slot_, L"NOUPDATE", 1);
   Pipe pipe;
   EXPECT_TRUE(PrintResult(slot_, pipe.write.Get()));
@@ -73,7 +73,7 @@ TEST_F(ResultSlotTest, PrintsOneLineOnlyOnceEvenWhenTheFirstHadNowhereToGo) {
   DeleteCriticalSection(&other.lock);
 }
 
-TEST_F(ResultSlotTest, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCode) {
+TEST_F(StoreBridgeResultSlot, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCode) {
   Pipe pipe;
   std::vector<std::thread> threads;
   for (int i = 0; i < 8; ++i) {
@@ -88,7 +88,7 @@ TEST_F(ResultSlotTest, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCod
   EXPECT_EQ(output, "ANSWER" + std::to_string(ResultCode(slot_) - 10) + "\r\n");
 }
 
-TEST(ResultLine, IsUtf8WithCrLfAndKeepsTheLongestText) {
+TEST(StoreBridgeResultLine, IsUtf8WithCrLfAndKeepsTheLongestText) {
   struct Case {
     const char* name;
     std::wstring text;
@@ -110,7 +110,7 @@ TEST(ResultLine, IsUtf8WithCrLfAndKeepsTheLongestText) {
   }
 }
 
-TEST_F(ResultSlotTest, LongTextIsCutAt2047CharactersNeverInsideASurrogatePair) {
+TEST_F(StoreBridgeResultSlot, LongTextIsCutAt2047CharactersNeverInsideASurrogatePair) {
   std::wstring text(kResultTextChars + 100, L'a');
   StoreResult(slot_, text.c_str(), 3);
   EXPECT_EQ(wcslen(slot_.text), kResultTextChars - 1);

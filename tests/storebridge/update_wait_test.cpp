@@ -9,7 +9,7 @@
 
 namespace {
 
-class UpdateWaitTest : public ::testing::Test {
+class StoreBridgeWait : public ::testing::Test {
  protected:
   void SetUp() override { InitResultSlot(slot_); }
   void TearDown() override { DeleteCriticalSection(&slot_.lock); }
@@ -23,7 +23,7 @@ std::string HexSuffix(HRESULT hr) {
   return text;
 }
 
-TEST_F(UpdateWaitTest, AnswerFollowsTheOperationsOutcome) {
+TEST_F(StoreBridgeWait, AnswerFollowsTheOperationsOutcome) {
   struct Case {
     const char* name;
     FakeScript script;
@@ -93,7 +93,7 @@ TEST_F(UpdateWaitTest, AnswerFollowsTheOperationsOutcome) {
   }
 }
 
-TEST_F(UpdateWaitTest, NeverCompletingOperationTimesOutAtTheDeadlineAndIsCancelled) {
+TEST_F(StoreBridgeWait, NeverCompletingOperationTimesOutAtTheDeadlineAndIsCancelled) {
   FakeScript script;
   script.finalStatus = StoreAbi::kAsyncStarted;
   FakeUpdatesOperation operation(script);
@@ -119,7 +119,7 @@ TEST_F(UpdateWaitTest, NeverCompletingOperationTimesOutAtTheDeadlineAndIsCancell
 
 // A Store operation on a single-threaded apartment completes through a
 // message to this thread: a wait that does not dispatch would never see it.
-TEST_F(UpdateWaitTest, ServesTheMessageQueueWhileWaiting) {
+TEST_F(StoreBridgeWait, ServesTheMessageQueueWhileWaiting) {
   static bool delivered = false;
   delivered = false;
   WNDCLASSEXW windowClass{};
