@@ -4,6 +4,7 @@
 
 #include "storebridge/error_text.h"
 #include "storebridge/owner_window.h"
+#include "tests/storebridge/quiet_desktop.h"
 #include "tests/support/utf8.h"
 
 namespace {
@@ -74,6 +75,7 @@ TEST(StoreBridgeOwnerWindow, FailedCreationNeverReportsSuccess) {
 }
 
 TEST(StoreBridgeOwnerWindow, IsAnInvisibleNonActivatingToolWindowFarOffScreen) {
+  KeepDesktopOffOurStderr();
   HWND window = CreateOwnerWindow(GetModuleHandleW(nullptr));
   ASSERT_NE(window, nullptr);
   wchar_t title[64] = {};

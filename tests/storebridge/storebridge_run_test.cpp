@@ -24,6 +24,7 @@ struct BridgeRun {
 BridgeRun RunBridge(const std::wstring& arguments, bool withStdout = true) {
   BridgeRun run;
   ProbeProcess process;
+  process.StderrToNul();
   if (!withStdout) process.WithoutStdout();
   if (!process.Start(arguments, StdinKind::Pipe, L"", L"VantorelStoreBridge.exe")) {
     ADD_FAILURE() << "could not start VantorelStoreBridge.exe";

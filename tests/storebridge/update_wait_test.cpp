@@ -5,6 +5,7 @@
 #include "storebridge/result_slot.h"
 #include "storebridge/update_wait.h"
 #include "tests/storebridge/fake_store_operation.h"
+#include "tests/storebridge/quiet_desktop.h"
 #include "tests/support/utf8.h"
 
 namespace {
@@ -120,6 +121,7 @@ TEST_F(StoreBridgeWait, NeverCompletingOperationTimesOutAtTheDeadlineAndIsCancel
 // A Store operation on a single-threaded apartment completes through a
 // message to this thread: a wait that does not dispatch would never see it.
 TEST_F(StoreBridgeWait, ServesTheMessageQueueWhileWaiting) {
+  KeepDesktopOffOurStderr();
   static bool delivered = false;
   delivered = false;
   WNDCLASSEXW windowClass{};

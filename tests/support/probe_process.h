@@ -42,6 +42,11 @@ class ProbeProcess {
   // The child gets no standard output or error handle at all, as a host that
   // reads nothing starts it. Call before Start.
   void WithoutStdout() { withoutStdout_ = true; }
+  // The child's standard error goes to NUL instead of the output pipe. Under
+  // Wine the first process that creates a window starts the desktop process
+  // and hands it its standard error, which would then hold our pipe open long
+  // after the child ended. Call before Start.
+  void StderrToNul() { stderrToNul_ = true; }
 
   // arguments follows the program name on the command line.
   bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
@@ -74,6 +79,7 @@ class ProbeProcess {
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
   bool withoutStdout_ = false;
+  bool stderrToNul_ = false;
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
