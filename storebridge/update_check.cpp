@@ -81,7 +81,10 @@ void RunUpdateCheck(ResultSlot& slot, int argc, const wchar_t* const* argv) {
   watchdog.deadline = GetTickCount64() + kStoreWaitMs;
   // Without the watchdog the wait still gives up at the deadline.
   StartWatchdog(&watchdog);
+  RunStoreCheck(slot, watchdog.deadline);
+}
 
+void RunStoreCheck(ResultSlot& slot, ULONGLONG deadline) {
   const HRESULT initialised = RoInitialize(RO_INIT_SINGLETHREADED);
   if (FAILED(initialised) && initialised != RPC_E_CHANGED_MODE) {
     StoreErrorResult(slot, initialised);
@@ -96,7 +99,7 @@ void RunUpdateCheck(ResultSlot& slot, int argc, const wchar_t* const* argv) {
     if (uninitialise) RoUninitialize();
     return;
   }
-  AskStoreForUpdates(slot, owner, watchdog.deadline);
+  AskStoreForUpdates(slot, owner, deadline);
   DestroyWindow(owner);
   if (uninitialise) RoUninitialize();
 }

@@ -73,6 +73,29 @@ TEST_F(StoreBridgeResultSlot, PrintsOneLineOnlyOnceEvenWhenTheFirstHadNowhereToG
   DeleteCriticalSection(&other.lock);
 }
 
+// A host may wait for our exit before it reads the line; printing must not
+// wait for the reader (flushing a pipe does).
+TEST_F(StoreBridgeResultSlot, PrintingIntoAPipeNobodyReadsYetReturns) {
+  StoreResult(slot_, L"UPDATE", 0);
+  Pipe pipe;
+  struct Job {
+    ResultSlot* slot;
+    HANDLE output;
+  } job{&slot_, pipe.write.Get()};
+  UniqueHandle printer(CreateThread(
+      nullptr, 0,
+      [](void* parameter) -> DWORD {
+        Job* job = static_cast<Job*>(parameter);
+        PrintResult(*job->slot, job->output);
+        return 0;
+      },
+      &job, 0, nullptr));
+  EXPECT_EQ(WaitForSingleObject(printer.Get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  const std::string output = pipe.Drain();  // also frees a printer that is stuck
+  WaitForSingleObject(printer.Get(), INFINITE);
+  EXPECT_EQ(output, "UPDATE\r\n");
+}
+
 TEST_F(StoreBridgeResultSlot, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCode) {
   Pipe pipe;
   std::vector<std::thread> threads;
