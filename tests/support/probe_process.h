@@ -71,6 +71,8 @@ class ProbeProcess {
   UniqueHandle process_;
   UniqueHandle stdinWrite_;
   UniqueHandle stdoutRead_;
+  bool withoutStdout_ = false;
+  bool stderrToNul_ = false;
   std::thread reader_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -78,8 +80,6 @@ class ProbeProcess {
   bool outputEnded_ = false;
   LARGE_INTEGER frequency_{}, started_{};
   std::vector<std::pair<std::wstring, std::wstring>> environment_;
-  bool withoutStdout_ = false;
-  bool stderrToNul_ = false;
 };
 
 // "start", "end", "error"... of a line, or "" for a sample line.
