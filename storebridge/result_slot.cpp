@@ -100,7 +100,7 @@ void PrintResultAndEndProcess(ResultSlot& slot) {
        waited += 10) {
     Sleep(10);
   }
-  // TerminateProcess rather than ExitProcess: the line is already flushed, and
+  // TerminateProcess rather than ExitProcess: the line is already written, and
   // ExitProcess would first wait for the loader lock and run every DLL's
   // detach code, which is where a hung Windows Runtime call or a corrupted
   // process would keep us from ending at all.
