@@ -86,6 +86,13 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   startup.hStdInput = childIn.Get();
   startup.hStdOutput = childOut.Get();
   startup.hStdError = childOut.Get();
+  if (withoutStdout_) startup.hStdOutput = startup.hStdError = nullptr;
+  UniqueHandle nulError;
+  if (stderrToNul_) {
+    nulError.Reset(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    startup.hStdError = nulError.Get();
+  }
   PROCESS_INFORMATION info{};
   QueryPerformanceFrequency(&frequency_);
   QueryPerformanceCounter(&started_);

@@ -40,6 +40,15 @@ class ProbeProcess {
   // environment, which a CTest ENVIRONMENT property sets instead.
   void SetEnvironment(const std::wstring& name, const std::wstring& value);
 
+  // The child gets no standard output or error handle at all, as a host that
+  // reads nothing starts it. Call before Start.
+  void WithoutStdout() { withoutStdout_ = true; }
+  // The child's standard error goes to NUL instead of the output pipe. Under
+  // Wine the first process that creates a window starts the desktop process
+  // and hands it its standard error, which would then hold our pipe open long
+  // after the child ended. Call before Start.
+  void StderrToNul() { stderrToNul_ = true; }
+
   // arguments follows the program name on the command line.
   bool Start(const std::wstring& arguments, StdinKind stdinKind = StdinKind::Pipe,
              const std::wstring& stdinFile = L"", const std::wstring& program = L"vantorelprobe.exe");
@@ -63,6 +72,8 @@ class ProbeProcess {
   UniqueHandle process_;
   UniqueHandle stdinWrite_;
   UniqueHandle stdoutRead_;
+  bool withoutStdout_ = false;
+  bool stderrToNul_ = false;
   std::thread reader_;
   std::mutex mutex_;
   std::condition_variable changed_;
