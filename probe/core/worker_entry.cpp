@@ -7,6 +7,7 @@
 #include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
+#include "probe/tracing/frames_mode.h"
 
 int RunMode(const Options& options) {
   switch (options.load) {
@@ -22,6 +23,8 @@ int RunMode(const Options& options) {
       return RunMemoryTest(options);
     case kModeBench:
       return RunBenchmark(options);
+    case kModeFrames:
+      return RunFramesMode(options);
     default:
       // Modes not built into this worker yet fail to start without a line.
       return kExitFailed;

@@ -18,7 +18,7 @@ void FillProviderEnable(ProviderEnable& enable, USHORT firstId, USHORT secondId,
   enable.parameters.FilterDescCount = 1;
 }
 
-ULONG EnableProvider(EnableTraceEx2Function enableTrace, TRACEHANDLE session, const GUID& provider, USHORT firstId,
+ULONG EnableProvider(EnableTraceFn enableTrace, TRACEHANDLE session, const GUID& provider, USHORT firstId,
                      USHORT secondId, USHORT idCount) {
   ProviderEnable enable;
   FillProviderEnable(enable, firstId, secondId, idCount);
@@ -31,7 +31,7 @@ ULONG EnableProvider(EnableTraceEx2Function enableTrace, TRACEHANDLE session, co
                      nullptr);
 }
 
-ProvidersResult EnablePresentProviders(EnableTraceEx2Function enableTrace, TRACEHANDLE session) {
+ProvidersResult EnablePresentProviders(EnableTraceFn enableTrace, TRACEHANDLE session) {
   ProvidersResult result;
   result.dxgi = EnableProvider(enableTrace, session, kDxgiProvider, kDxgiPresentId, kDxgiPresentMultiplaneId, 2);
   result.d3d9 = EnableProvider(enableTrace, session, kD3d9Provider, kD3d9PresentId, 0, 1);

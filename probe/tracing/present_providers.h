@@ -1,8 +1,6 @@
 #pragma once
 
-#include <windows.h>
-#include <evntprov.h>
-#include <evntrace.h>
+#include "probe/tracing/trace_api.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,12 +32,9 @@ struct ProviderEnable {
 
 void FillProviderEnable(ProviderEnable& enable, USHORT firstId, USHORT secondId, USHORT idCount);
 
-using EnableTraceEx2Function = ULONG(WINAPI*)(TRACEHANDLE, LPCGUID, ULONG, UCHAR, ULONGLONG, ULONGLONG, ULONG,
-                                              PENABLE_TRACE_PARAMETERS);
-
 // The filtered call, and when that fails the same call once more without
 // parameters; the result of the last call made.
-ULONG EnableProvider(EnableTraceEx2Function enableTrace, TRACEHANDLE session, const GUID& provider, USHORT firstId,
+ULONG EnableProvider(EnableTraceFn enableTrace, TRACEHANDLE session, const GUID& provider, USHORT firstId,
                      USHORT secondId, USHORT idCount);
 
 struct ProvidersResult {
@@ -49,4 +44,4 @@ struct ProvidersResult {
 };
 
 // DXGI (42, 55), then Direct3D 9 (1). One of them is enough to run.
-ProvidersResult EnablePresentProviders(EnableTraceEx2Function enableTrace, TRACEHANDLE session);
+ProvidersResult EnablePresentProviders(EnableTraceFn enableTrace, TRACEHANDLE session);
