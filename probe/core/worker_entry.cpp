@@ -7,7 +7,9 @@
 #include "probe/stress/benchmark.h"
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
+#include "probe/tracing/faults_mode.h"
 #include "probe/tracing/frames_mode.h"
+#include "probe/tracing/latency_mode.h"
 
 int RunMode(const Options& options) {
   switch (options.load) {
@@ -23,6 +25,10 @@ int RunMode(const Options& options) {
       return RunMemoryTest(options);
     case kModeBench:
       return RunBenchmark(options);
+    case kModeLatency:
+      return RunLatencyMode(options);
+    case kModeFaults:
+      return RunFaultsMode(options);
     case kModeFrames:
       return RunFramesMode(options);
     default:

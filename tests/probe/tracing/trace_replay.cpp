@@ -189,6 +189,9 @@ ULONG TraceReplay::OnProcess(PTRACEHANDLE handles, ULONG count, LPFILETIME start
     ++delivered_;
     changed_.notify_all();
   }
+  lock.unlock();
+  Sleep(consumerEndDelayMs);
+  lock.lock();
   TraceCallRecord endRecord;
   endRecord.kind = TraceCall::ProcessEnd;
   Record(endRecord);
@@ -240,10 +243,12 @@ std::vector<TraceCallRecord> TraceReplay::Calls() {
   return calls_;
 }
 
-std::vector<TraceCall> TraceReplay::CallKinds() {
+std::vector<TraceCall> TraceReplay::CallKinds(bool withConsumerEnd) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<TraceCall> kinds;
-  for (const TraceCallRecord& call : calls_) kinds.push_back(call.kind);
+  for (const TraceCallRecord& call : calls_) {
+    if (withConsumerEnd || call.kind != TraceCall::ProcessEnd) kinds.push_back(call.kind);
+  }
   return kinds;
 }
 

@@ -94,9 +94,8 @@ TEST_F(TraceSessionTest, PrivateSessionStartsDeliversAndStopsInOrder) {
 
   const std::vector<TraceCallRecord> calls = replay.Calls();
   const std::vector<TraceCall> expected = {TraceCall::Start,        TraceCall::SetInformation, TraceCall::Open,
-                                           TraceCall::ProcessBegin, TraceCall::Control,        TraceCall::Close,
-                                           TraceCall::ProcessEnd};
-  ASSERT_EQ(replay.CallKinds(), expected);
+                                           TraceCall::ProcessBegin, TraceCall::Control,        TraceCall::Close};
+  ASSERT_EQ(replay.CallKinds(false), expected);
   ExpectStartBlock(calls[0].block, L"VantorelKernel", kPrivateKernelSessionGuid, 0x02000100, 0x60);
   EXPECT_EQ(calls[0].name, L"VantorelKernel");
   const TRACEHANDLE sessionHandle = session.sessionHandle;
@@ -119,7 +118,11 @@ TEST_F(TraceSessionTest, PrivateSessionStartsDeliversAndStopsInOrder) {
   EXPECT_EQ(calls[4].name, L"") << "the stop goes by handle";
   EXPECT_EQ(calls[4].controlCode, static_cast<ULONG>(EVENT_TRACE_CONTROL_STOP));
   ExpectStopBlock(calls[4].block, L"VantorelKernel");
-  EXPECT_EQ(calls[5].handle, 0x7100u);
+  for (const TraceCallRecord& call : calls) {
+    if (call.kind == TraceCall::Close) {
+      EXPECT_EQ(call.handle, 0x7100u) << "closed something else than the consumer";
+    }
+  }
 }
 
 // A private session left over from an earlier run is stopped by name with a
@@ -216,8 +219,9 @@ TEST(TraceSessionSetInformation, MissingFunctionIsSkipped) {
   ASSERT_TRUE(replay.WaitForConsumer(5000));
   StopTraceSession(session);
   const std::vector<TraceCall> expected = {TraceCall::Start, TraceCall::Open, TraceCall::ProcessBegin,
-                                           TraceCall::Control, TraceCall::Close, TraceCall::ProcessEnd};
-  EXPECT_EQ(replay.CallKinds(), expected);
+                                           TraceCall::Control, TraceCall::Close};
+  EXPECT_EQ(replay.CallKinds(false), expected);
+  EXPECT_TRUE(replay.ConsumerEnded());
 }
 
 // A stop after a start that never got going touches nothing that is not there.

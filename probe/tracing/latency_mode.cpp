@@ -1,0 +1,76 @@
+#include "probe/tracing/latency_mode.h"
+
+#include <cstdio>
+
+#include "probe/core/event_line.h"
+#include "probe/core/exit_codes.h"
+#include "probe/core/stop_control.h"
+#include "probe/tracing/latency_unit.h"
+#include "probe/tracing/trace_clock.h"
+#include "probe/tracing/trace_session.h"
+
+namespace {
+
+void WriteDriversLine(LatencyState& state, bool final) {
+  const std::string line = BuildDriversLine(state.drivers, RankDrivers(SnapshotDriverStats(state)), final);
+  WriteEventLine(line.c_str(), line.size());
+}
+
+}  // namespace
+
+int RunLatencyMode(const Options& options) { return RunLatencyModeOn(options, RealMonitorPlatform(), BuildDriverList); }
+
+int RunLatencyModeOn(const Options& options, const MonitorPlatform& platform, DriverList (*listDrivers)()) {
+  // Kept past the run: a consumer thread abandoned at the stop may still call back.
+  LatencyState* state = new LatencyState;
+  SetMsPerTick();
+  platform.startWatcher();
+  InitLatencyState(*state, listDrivers(), msPerTick);
+
+  TraceSession session;
+  session.api = &platform.trace;
+  const ULONG error = StartKernelTrace(session, kLatencyEnableFlags, LatencyEventCallback, state);
+  if (error != ERROR_SUCCESS) {
+    ReportTraceError(error);
+    DeleteCriticalSection(&state->lock);
+    delete state;
+    return kExitFailed;
+  }
+
+  char line[kLatencyLineBytes];
+  snprintf(line, sizeof(line), "{\"event\":\"start\",\"latency\":true,\"drivers\":%u,\"system\":%s}",
+           static_cast<unsigned>(state->drivers.entries.size()), session.privateSession ? "true" : "false");
+  WriteEventLine(line);
+
+  const DWORD t0 = platform.tick();
+  const DWORD limit = TimeLimitMs(options.minutes);
+  const char* reason = "stopped";
+  int result = kExitStopped;
+  unsigned samples = 0;
+  char driverText[kDriverTextBytes];
+  while (!StopRaised()) {
+    platform.sleep(1000);
+    if (StopRaised()) break;
+    const LatencySample sample = TakeLatencySample(*state);
+    FormatDriverText(state->drivers, sample.index, driverText, sizeof(driverText));
+    const DWORD elapsed = platform.tick() - t0;
+    FormatLatencySample(line, sizeof(line), elapsed / 1000.0, sample, driverText);
+    WriteEventLine(line);
+    if (++samples % 2 == 0) WriteDriversLine(*state, false);
+    if (elapsed >= limit) {
+      reason = "time";
+      result = kExitDone;
+      break;
+    }
+  }
+
+  const bool consumerEnded = StopTraceSession(session);
+  WriteDriversLine(*state, true);
+  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", reason);
+  WriteEventLine(line);
+  if (consumerEnded) {
+    DeleteCriticalSection(&state->lock);
+    delete state;
+  }
+  return result;
+}
