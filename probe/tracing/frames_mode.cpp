@@ -1,7 +1,6 @@
 #include "probe/tracing/frames_mode.h"
 
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include "probe/core/event_line.h"
@@ -10,6 +9,7 @@
 #include "probe/tracing/frame_lines.h"
 #include "probe/tracing/frame_sampler.h"
 #include "probe/tracing/present_providers.h"
+#include "probe/tracing/present_state.h"
 #include "probe/tracing/present_table.h"
 #include "probe/tracing/process_image_name.h"
 #include "probe/tracing/trace_clock.h"
@@ -24,8 +24,8 @@ DWORD ForegroundProcess() {
   return processId;
 }
 
-// Our own error line: a consumer or provider failure reads "trace" even for 5,
-// so it tells apart from the "access" of a start without rights.
+// Only a refused start reads "access": once the session runs, a consumer or
+// provider failure is a tracing failure whatever its code.
 void ReportFramesSetupError(ULONG code) {
   char line[200];
   snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"trace\",\"code\":%lu}",
@@ -36,36 +36,6 @@ void ReportFramesSetupError(ULONG code) {
 }  // namespace
 
 FramesPlatform RealFramesPlatform() { return FramesPlatform{RealMonitorPlatform(), ForegroundProcess, ProcessImageName}; }
-
-PresentState* NewPresentState() {
-  PresentState* state = new (std::nothrow) PresentState;
-  if (state != nullptr) InitializeCriticalSection(&state->lock);
-  return state;
-}
-
-void WINAPI PresentCallback(PEVENT_RECORD record) {
-  const EVENT_HEADER& header = record->EventHeader;
-  if (!IsPresentEvent(header.ProviderId, header.EventDescriptor.Id)) return;
-  PresentState* state = static_cast<PresentState*>(record->UserContext);
-  EnterCriticalSection(&state->lock);
-  try {
-    RecordPresent(state->table, header.ProcessId, header.TimeStamp.QuadPart, msPerTick);
-  } catch (...) {
-    // Out of memory: this present is lost, the run goes on.
-  }
-  LeaveCriticalSection(&state->lock);
-}
-
-void VisitUnderLock(PresentState& state, NameCache& names, const NameLookup& lookup, uint32_t targetId,
-                    uint32_t foregroundId, uint32_t now, TableVisit& visit) {
-  EnterCriticalSection(&state.lock);
-  try {
-    VisitPresentTable(state.table, names, lookup, targetId, foregroundId, now, visit);
-  } catch (...) {
-    // Out of memory for a cached name: this second has no candidate.
-  }
-  LeaveCriticalSection(&state.lock);
-}
 
 ULONG StartFrameTimesSession(TraceSession& session) {
   const TraceApi& api = *session.api;
