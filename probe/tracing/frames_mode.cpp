@@ -71,7 +71,8 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
     return kExitFailed;
   }
   const ProvidersResult providers = EnablePresentProviders(monitor.trace.enable, session.sessionHandle);
-  // Taken before anything else can change the thread's last error.
+  // The consumer's error is taken as it fails: the stop below must not become
+  // the code we report.
   const ULONG opened = OpenConsumer(session, PresentCallback, state);
   ULONG setupError = opened != ERROR_SUCCESS ? opened : providers.anyEnabled() ? ERROR_SUCCESS : providers.dxgi;
   // A consumer without its thread would wait for presents that never come.
@@ -95,9 +96,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
     const uint32_t now = monitor.tick();
     const uint32_t foreground = platform.foregroundProcess();
 
-    visit.targetPresents = 0;
-    visit.candidate = 0;
-    visit.bestPresents = 0;
+    visit.targetPresents = visit.candidate = visit.bestPresents = 0;
     VisitUnderLock(*state, names, lookup, target.processId, foreground, now, visit);
 
     const SampleDecision decision = DecideSample(target, visit, names, now);
