@@ -15,6 +15,8 @@
 
 #include "probe/tracing/faults_unit.h"
 #include "probe/tracing/latency_unit.h"
+#include "probe/tracing/present_state.h"
+#include "probe/tracing/trace_clock.h"
 
 namespace {
 
@@ -197,6 +199,57 @@ void SetUpFaults(Records& records) {
   Point(records, &faultsState);
 }
 
+// ---- frames -----------------------------------------------------------------
+
+PresentState* presentState = nullptr;
+SamplerFigures framesSampler;
+constexpr uint32_t kPresentingProcesses = 200;
+
+// Presents of 200 processes through both providers (one record in 16 is an
+// event the callback drops), timestamps rising as in a live stream.
+Records PresentRecords() {
+  Records records(8192);
+  uint32_t seed = 4242;
+  for (size_t i = 0; i < records.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    EVENT_HEADER& h = records[i].record.EventHeader;
+    const uint32_t pick = (seed >> 8) % 16;
+    h.ProviderId = pick == 0 ? kD3d9Provider : kDxgiProvider;
+    h.EventDescriptor.Id = pick == 0 ? kD3d9PresentId : pick == 1 ? 43 : pick == 2 ? kDxgiPresentMultiplaneId
+                                                                                 : kDxgiPresentId;
+    h.ProcessId = 1000 + 4 * ((seed >> 12) % kPresentingProcesses);
+    h.TimeStamp.QuadPart = 1000000000 + static_cast<LONGLONG>(i) * 1000;
+    records[i].payload.resize(16);  // the callback reads none of it; the bare loop reads 16 bytes
+  }
+  return records;
+}
+
+// The mode's visit with a target and a foreground game, each 10 ms instead of
+// each second, so the lock is really contended.
+DWORD WINAPI FramesSamplerThread(void*) {
+  NameCache names;
+  const NameLookup lookup = [](uint32_t) { return std::wstring(L"game.exe"); };
+  TableVisit visit;
+  uint32_t now = 1;
+  while (!framesSampler.stop.load()) {
+    Sleep(10);
+    visit.targetPresents = visit.candidate = visit.bestPresents = 0;
+    Timed(framesSampler, presentState->lock, [&] {
+      VisitUnderLock(*presentState, names, lookup, 1000, 1004, now += 10, visit);
+      return 0;
+    });
+    visit.targetTimes.clear();
+    ++framesSampler.samples;
+  }
+  return 0;
+}
+
+void SetUpFrames(Records& records) {
+  msPerTick = 1000.0 / 10000000.0;
+  presentState = NewPresentState();
+  Point(records, presentState);
+}
+
 // ---- sections ---------------------------------------------------------------
 
 struct Section {
@@ -213,6 +266,8 @@ const Section kSections[] = {
      &latencySampler},
     {"faults (hard faults, 200 processes)", FaultsRecords, SetUpFaults, FaultsEventCallback, FaultsSamplerThread,
      &faultsSampler},
+    {"frames (presents, 200 processes)", PresentRecords, SetUpFrames, PresentCallback, FramesSamplerThread,
+     &framesSampler},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "probe/stress/cpu_stress.h"
 #include "probe/stress/memory_test.h"
 #include "probe/tracing/faults_mode.h"
+#include "probe/tracing/frames_mode.h"
 #include "probe/tracing/latency_mode.h"
 
 int RunMode(const Options& options) {
@@ -31,6 +32,8 @@ int RunMode(const Options& options) {
       return RunLatencyMode(options);
     case kModeFaults:
       return RunFaultsMode(options);
+    case kModeFrames:
+      return RunFramesMode(options);
     default:
       // Modes not built into this worker yet fail to start without a line.
       return kExitFailed;

@@ -1,0 +1,132 @@
+#include "probe/tracing/frames_mode.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "probe/core/event_line.h"
+#include "probe/core/exit_codes.h"
+#include "probe/core/stop_control.h"
+#include "probe/tracing/frame_lines.h"
+#include "probe/tracing/frame_sampler.h"
+#include "probe/tracing/present_providers.h"
+#include "probe/tracing/present_state.h"
+#include "probe/tracing/present_table.h"
+#include "probe/tracing/process_image_name.h"
+#include "probe/tracing/trace_clock.h"
+#include "probe/tracing/trace_session.h"
+
+namespace {
+
+DWORD ForegroundProcess() {
+  DWORD processId = 0;
+  const HWND window = GetForegroundWindow();
+  if (window != nullptr) GetWindowThreadProcessId(window, &processId);
+  return processId;
+}
+
+// Only a refused start reads "access": once the session runs, a consumer or
+// provider failure is a tracing failure whatever its code.
+void ReportFramesSetupError(ULONG code) {
+  char line[200];
+  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"trace\",\"code\":%lu}",
+           static_cast<unsigned long>(code));
+  WriteEventLine(line);
+}
+
+}  // namespace
+
+FramesPlatform RealFramesPlatform() { return FramesPlatform{RealMonitorPlatform(), ForegroundProcess, ProcessImageName}; }
+
+ULONG StartFrameTimesSession(TraceSession& session) {
+  const TraceApi& api = *session.api;
+  session.sessionName = kFrameTimesSessionName;
+  session.privateSession = false;
+  FillPlainProperties(session.block, kFrameTimesSessionName);
+  ULONG result = api.start(&session.sessionHandle, kFrameTimesSessionName, &session.block.properties);
+  if (result == ERROR_ALREADY_EXISTS) {
+    // A real-time session outlives the run that started it: ours, left over.
+    FillPlainProperties(session.block, kFrameTimesSessionName);
+    api.control(0, kFrameTimesSessionName, &session.block.properties, EVENT_TRACE_CONTROL_STOP);
+    FillPlainProperties(session.block, kFrameTimesSessionName);
+    result = api.start(&session.sessionHandle, kFrameTimesSessionName, &session.block.properties);
+  }
+  return result;
+}
+
+int RunFrames(const Options& options, const FramesPlatform& platform) {
+  const MonitorPlatform& monitor = platform.monitor;
+  SetMsPerTick();
+  monitor.startWatcher();
+  PresentState* state = NewPresentState();
+  if (state == nullptr) {
+    ReportFramesSetupError(ERROR_NOT_ENOUGH_MEMORY);
+    return kExitFailed;
+  }
+
+  TraceSession session;
+  session.api = &monitor.trace;
+  const ULONG started = StartFrameTimesSession(session);
+  if (started != ERROR_SUCCESS) {
+    ReportTraceError(started);
+    return kExitFailed;
+  }
+  const ProvidersResult providers = EnablePresentProviders(monitor.trace.enable, session.sessionHandle);
+  // The consumer's error is taken as it fails: the stop below must not become
+  // the code we report.
+  const ULONG opened = OpenConsumer(session, PresentCallback, state);
+  ULONG setupError = opened != ERROR_SUCCESS ? opened : providers.anyEnabled() ? ERROR_SUCCESS : providers.dxgi;
+  // A consumer without its thread would wait for presents that never come.
+  if (setupError == ERROR_SUCCESS) setupError = StartConsumerThread(session);
+  if (setupError != ERROR_SUCCESS) {
+    StopTraceSession(session);
+    ReportFramesSetupError(setupError);
+    return kExitFailed;
+  }
+  WriteLiteralLine("{\"event\":\"start\",\"frames\":true}");
+
+  FrameTarget target = NewFrameTarget(options.minutes);
+  NameCache names;
+  const NameLookup lookup = [&platform](uint32_t processId) { return platform.imageName(processId); };
+  TableVisit visit;
+  static char line[kSampleLineBytes];
+  FrameEnd end = FrameEnd::kStopped;
+  while (!StopRaised()) {
+    monitor.sleep(kSamplePeriodMs);
+    if (StopRaised()) break;
+    const uint32_t now = monitor.tick();
+    const uint32_t foreground = platform.foregroundProcess();
+
+    visit.targetPresents = visit.candidate = visit.bestPresents = 0;
+    VisitUnderLock(*state, names, lookup, target.processId, foreground, now, visit);
+
+    const SampleDecision decision = DecideSample(target, visit, names, now);
+    switch (decision.action) {
+      case SampleAction::kWait:
+        WriteLiteralLine("{\"wait\":true}");
+        break;
+      case SampleAction::kTarget: {
+        char targetLine[kTargetLineBytes];
+        WriteEventLine(targetLine, FormatTargetLine(targetLine, target.processId, target.name.c_str()));
+        break;
+      }
+      case SampleAction::kSample:
+        WriteEventLine(line, FormatSampleLine(line, sizeof(line), SecondsSinceChoice(target, now), target.processId,
+                                              foreground == target.processId, visit.targetTimes));
+        break;
+    }
+    // Cleared, not freed: its storage goes back to the target's record.
+    visit.targetTimes.clear();
+    if (decision.ends) {
+      end = decision.end;
+      break;
+    }
+  }
+
+  StopTraceSession(session);
+  const FrameEndInfo info = FrameEndOf(end);
+  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", info.reason);
+  WriteEventLine(line);
+  return info.exitCode;
+}
+
+int RunFramesMode(const Options& options) { return RunFrames(options, RealFramesPlatform()); }
