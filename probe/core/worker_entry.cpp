@@ -35,7 +35,7 @@ int RunMode(const Options& options) {
     case kModeFrames:
       return RunFramesMode(options);
     default:
-      // Modes not built into this worker yet fail to start without a line.
+      // ModeFromLoadWord never yields another number; fail to start rather than guess.
       return kExitFailed;
   }
 }

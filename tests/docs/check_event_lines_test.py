@@ -19,7 +19,7 @@ END_TIME = '{"event":"end","reason":"time","work":1300}'
 RUNS = [
     ([START, SAMPLE, '{"event":"end","reason":"stopped","work":1300}'], 1, True),
     (['{"event":"shader","entry":"CheckCS","message":"x"}', '{"event":"error","what":"shaders"}'], 4, True),
-    ([], 4, True),
+    ([], 4, False),
     ([START, SAMPLE, END_TIME], 1, False),
     ([START, SAMPLE], 0, False),
     ([START, END_TIME, SAMPLE], 0, False),

@@ -17,7 +17,7 @@ import sys
 import zipfile
 
 # Deliverables that must be in every release, whatever was registered.
-REQUIRED = {"vantorelprobe.exe", "vantorel-cli.exe", "VantorelShell.dll"}
+REQUIRED = {"vantorelprobe.exe", "vantorel-cli.exe", "VantorelShell.dll", "VantorelStoreBridge.exe"}
 # Built beside the deliverables for the tests only; never shipped.
 STAND_INS = {"Vantorel.exe", "d3dcompiler_47.dll", "hid.dll"}
 

@@ -119,15 +119,4 @@ TEST(CpuStressRun, StandardInputStopsOnlyThroughAPipe) {
   DeleteFileW(qFile.c_str());
 }
 
-// Modes whose code is not in this worker fail to start and write nothing.
-TEST(WorkerEntry, ModesNotBuiltFailWithoutOutput) {
-  for (const wchar_t* word : {L"frames"}) {
-    SCOPED_TRACE(testing::Message() << word);
-    ProbeProcess probe;
-    ASSERT_TRUE(probe.Start(std::wstring(L"--load ") + word, StdinKind::Nul));
-    EXPECT_EQ(probe.WaitForExit(kRunTimeout), 4u);
-    EXPECT_TRUE(probe.Lines().empty());
-  }
-}
-
 }  // namespace
