@@ -1,6 +1,7 @@
 # The worker's event lines seen by the tests are checked against the reference
 # docs/events.schema.json once all worker tests have run: every test program
-# that starts the worker requires the fixture "event_lines", whose set-up empties
+# that starts the worker, or runs a mode in-process and catches its lines,
+# requires the fixture "event_lines", whose set-up empties
 # the collection folder and whose clean-up checks what the runs left in it.
 
 # Debian's python3 with its python3-jsonschema (tools/setup installs both).
@@ -53,12 +54,12 @@ endfunction()
 
 function(_vantorel_collect_event_lines name)
   get_target_property(dependencies ${name} MANUALLY_ADDED_DEPENDENCIES)
-  if(NOT "vantorelprobe" IN_LIST dependencies)
-    return()
-  endif()
   get_target_property(sources ${name} SOURCES)
   get_target_property(folder ${name} SOURCE_DIR)
   set(uses_probe_process FALSE)
+  # A mode run inside the test program (its lines caught by LineCapture or
+  # CapturedOutput) writes the same lines as the worker and is collected too.
+  set(captures_in_process FALSE)
   foreach(source IN LISTS sources)
     cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder})
     if(EXISTS ${source})
@@ -66,9 +67,16 @@ function(_vantorel_collect_event_lines name)
       if(uses)
         set(uses_probe_process TRUE)
       endif()
+      file(STRINGS ${source} captures REGEX "LineCapture|CapturedOutput" LIMIT_COUNT 1)
+      if(captures)
+        set(captures_in_process TRUE)
+      endif()
     endif()
   endforeach()
-  if(NOT uses_probe_process)
+  if(NOT "vantorelprobe" IN_LIST dependencies)
+    set(uses_probe_process FALSE)
+  endif()
+  if(NOT uses_probe_process AND NOT captures_in_process)
     return()
   endif()
 

@@ -2,7 +2,9 @@
 
 // Runs a mode of the worker inside the test process with its event lines
 // going to a temporary file (or to a pipe nobody reads), then hands back the
-// lines the way the host would see them.
+// lines the way the host would see them. Once the output is put back, the
+// lines also go to the event-line collection of the test run (see
+// tests/support/event_line_collection.h), so the reference check sees them.
 
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "probe/core/event_line.h"
+#include "tests/support/event_line_collection.h"
 #include "tests/support/probe_process.h"
 
 class CapturedOutput {
@@ -62,12 +65,17 @@ class CapturedOutput {
     return lines;
   }
 
+  // The exit code of a whole mode run that ended by itself: the check then
+  // holds the collected run's shape against it.
+  void RunEnded(int code) { exitCode_ = code; }
+
   void Restore() {
     if (output_ == INVALID_HANDLE_VALUE) return;
     SetStdHandle(STD_OUTPUT_HANDLE, previous_);
     TakeOutputHandle();
     CloseHandle(output_);
     output_ = INVALID_HANDLE_VALUE;
+    Collect();
   }
 
  private:
@@ -83,7 +91,17 @@ class CapturedOutput {
     return true;
   }
 
+  // The mode ran in this process, but its lines are the worker's.
+  void Collect() {
+    const std::vector<EventLine> lines = Lines();
+    if (lines.empty()) return;
+    const EventLineCollection collection = OpenEventLineCollection(L"vantorelprobe.exe");
+    for (const EventLine& line : lines) CollectEventLine(collection, line.text);
+    if (exitCode_ >= 0) CollectExitCode(collection, static_cast<DWORD>(exitCode_));
+  }
+
   HANDLE previous_;
   HANDLE output_ = INVALID_HANDLE_VALUE;
+  int exitCode_ = -1;
   std::wstring path_;
 };

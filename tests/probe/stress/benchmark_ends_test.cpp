@@ -55,6 +55,7 @@ BenchRun RunBench(const BenchmarkEnvironment& env, const std::wstring& dir) {
   {
     CapturedOutput captured;
     run.code = RunBenchmark(options, env);
+    captured.RunEnded(run.code);
     for (const EventLine& line : captured.Lines()) run.lines.push_back(line.text);
   }
   stopFlag.store(kRunning);

@@ -64,7 +64,7 @@ class FaultsRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunFaultsModeOn(options, platform, FaultsSources{OwnerOfThread, NameOf});
-    for (const std::string& text : capture.Finish()) {
+    for (const std::string& text : capture.Finish(code)) {
       nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
       EXPECT_TRUE(parsed.is_object()) << text;
       lines.push_back(parsed);

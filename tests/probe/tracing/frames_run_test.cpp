@@ -106,7 +106,7 @@ class FramesRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunFrames(options, platform);
-    for (const std::string& text : capture.Finish()) {
+    for (const std::string& text : capture.Finish(code)) {
       nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
       EXPECT_TRUE(parsed.is_object()) << text;
       lines.push_back(parsed);

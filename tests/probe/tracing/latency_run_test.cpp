@@ -83,7 +83,7 @@ class LatencyRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunLatencyModeOn(options, platform, ThreeHundredDrivers);
-    for (const std::string& text : capture.Finish()) {
+    for (const std::string& text : capture.Finish(code)) {
       nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
       EXPECT_TRUE(parsed.is_object()) << text;
       lines.push_back(parsed);

@@ -1,6 +1,7 @@
 #include "tests/probe/tracing/line_capture.h"
 
 #include "probe/core/event_line.h"
+#include "tests/support/event_line_collection.h"
 
 LineCapture::LineCapture() {
   previous_ = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -16,7 +17,11 @@ LineCapture::LineCapture() {
 
 LineCapture::~LineCapture() { Finish(); }
 
-std::vector<std::string> LineCapture::Finish() {
+std::vector<std::string> LineCapture::Finish() { return Collected(false, 0); }
+
+std::vector<std::string> LineCapture::Finish(int exitCode) { return Collected(true, exitCode); }
+
+std::vector<std::string> LineCapture::Collected(bool withExitCode, int exitCode) {
   std::vector<std::string> lines;
   if (finished_) return lines;
   finished_ = true;
@@ -31,5 +36,11 @@ std::vector<std::string> LineCapture::Finish() {
     begin = end + 1;
   }
   if (begin < bytes_.size()) lines.push_back(bytes_.substr(begin) + "<no line end>");
+  if (!lines.empty()) {
+    // The mode ran in this process, but its lines are the worker's.
+    const EventLineCollection collection = OpenEventLineCollection(L"vantorelprobe.exe");
+    for (const std::string& line : lines) CollectEventLine(collection, line);
+    if (withExitCode) CollectExitCode(collection, static_cast<DWORD>(exitCode));
+  }
   return lines;
 }

@@ -5,7 +5,10 @@
 //
 //   LineCapture capture;            // redirects and re-takes the output handle
 //   int code = RunSomeModeOn(...);
-//   std::vector<std::string> lines = capture.Finish();   // every line, no "\n"
+//   std::vector<std::string> lines = capture.Finish(code);   // every line, no "\n"
+//
+// The lines also go to the event-line collection of the test run (see
+// tests/support/event_line_collection.h), so the reference check sees them.
 
 #include <windows.h>
 
@@ -21,7 +24,10 @@ class LineCapture {
   LineCapture& operator=(const LineCapture&) = delete;
 
   // Puts the old output back and returns the lines written since the start.
+  // With the exit code of a mode run that ended by itself, the check also
+  // holds the run's shape against that code.
   std::vector<std::string> Finish();
+  std::vector<std::string> Finish(int exitCode);
 
  private:
   HANDLE read_ = nullptr;
@@ -30,4 +36,6 @@ class LineCapture {
   std::thread reader_;
   std::string bytes_;
   bool finished_ = false;
+
+  std::vector<std::string> Collected(bool withExitCode, int exitCode);
 };
