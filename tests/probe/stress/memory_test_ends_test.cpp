@@ -69,7 +69,6 @@ RunResult RunScripted(const ScriptedRun& script, CapturedOutput::Kind output = C
   stopFlag.store(kRunning);
   CapturedOutput captured(output);
   result.code = RunMemoryTest(options, env);
-  captured.RunEnded(result.code);
   result.lines = captured.Lines();
   stopFlag.store(kRunning);
   return result;
