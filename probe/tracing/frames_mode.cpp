@@ -12,6 +12,7 @@
 #include "probe/tracing/present_state.h"
 #include "probe/tracing/present_table.h"
 #include "probe/tracing/process_image_name.h"
+#include "probe/tracing/sample_loop.h"
 #include "probe/tracing/trace_clock.h"
 #include "probe/tracing/trace_session.h"
 
@@ -124,8 +125,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
 
   StopTraceSession(session);
   const FrameEndInfo info = FrameEndOf(end);
-  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", info.reason);
-  WriteEventLine(line);
+  WriteEndLine(info.reason);
   return info.exitCode;
 }
 
