@@ -1,6 +1,5 @@
 #include "probe/tracing/frames_mode.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "probe/core/event_line.h"
@@ -23,15 +22,6 @@ DWORD ForegroundProcess() {
   const HWND window = GetForegroundWindow();
   if (window != nullptr) GetWindowThreadProcessId(window, &processId);
   return processId;
-}
-
-// Only a refused start reads "access": once the session runs, a consumer or
-// provider failure is a tracing failure whatever its code.
-void ReportFramesSetupError(ULONG code) {
-  char line[200];
-  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"trace\",\"code\":%lu}",
-           static_cast<unsigned long>(code));
-  WriteEventLine(line);
 }
 
 }  // namespace
@@ -60,7 +50,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
   monitor.startWatcher();
   PresentState* state = NewPresentState();
   if (state == nullptr) {
-    ReportFramesSetupError(ERROR_NOT_ENOUGH_MEMORY);
+    ReportTracingFailure(ERROR_NOT_ENOUGH_MEMORY);
     return kExitFailed;
   }
 
@@ -80,7 +70,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
   if (setupError == ERROR_SUCCESS) setupError = StartConsumerThread(session);
   if (setupError != ERROR_SUCCESS) {
     StopTraceSession(session);
-    ReportFramesSetupError(setupError);
+    ReportTracingFailure(setupError);
     return kExitFailed;
   }
   WriteLiteralLine("{\"event\":\"start\",\"frames\":true}");
