@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "probe/core/run_clock.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -30,14 +32,8 @@ const wchar_t* const kVerbs[] = {L"who_uses", L"file_versions", L"file_hash", L"
                                  L"repair_file_folder_permissions", L"force_delete_file_folder", L"move_to_kestrix"};
 
 double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+  static const RunClock clock = StartRunClock();
+  return SecondsSince(clock);
 }
 
 void Drop(LPWSTR text) { CoTaskMemFree(text); }

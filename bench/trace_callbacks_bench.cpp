@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "probe/core/run_clock.h"
 #include "probe/tracing/faults_unit.h"
 #include "probe/tracing/latency_unit.h"
 #include "probe/tracing/present_state.h"
@@ -28,14 +29,8 @@ struct Record {
 using Records = std::vector<Record>;
 
 double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+  static const RunClock clock = StartRunClock();
+  return SecondsSince(clock);
 }
 
 void Point(Records& records, void* context) {

@@ -4,9 +4,9 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
-#include "probe/core/stop_control.h"
 #include "probe/tracing/faults_unit.h"
 #include "probe/tracing/process_image_name.h"
+#include "probe/tracing/sample_loop.h"
 #include "probe/tracing/trace_session.h"
 
 namespace {
@@ -47,33 +47,20 @@ int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, con
   WriteEventLine(line);
 
   ProcessNameCache names;
-  const DWORD t0 = platform.tick();
-  const DWORD limit = TimeLimitMs(options.minutes);
-  const char* reason = "stopped";
-  int result = kExitStopped;
-  while (!StopRaised()) {
-    platform.sleep(1000);
-    if (StopRaised()) break;
+  const SampleLoopEnd end = RunSampleLoop(platform, options.minutes, [&](DWORD elapsed) {
     const FaultTable taken = TakeFaultTable(*state);
     const MEMORYSTATUSEX status = MemoryStatus();
     const std::vector<FaultRow> rows = RankFaults(taken);
-    const DWORD elapsed = platform.tick() - t0;
     const MemoryFigures memory{status.dwMemoryLoad, status.ullAvailPhys / kMegabyte};
     BuildFaultsSample(line, sizeof(line), elapsed / 1000.0, rows, memory, names, sources.imageName);
     WriteEventLine(line);
-    if (elapsed >= limit) {
-      reason = "time";
-      result = kExitDone;
-      break;
-    }
-  }
+  });
 
   const bool consumerEnded = StopTraceSession(session);
-  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", reason);
-  WriteEventLine(line);
+  WriteEndLine(end.reason);
   if (consumerEnded) {
     DeleteCriticalSection(&state->lock);
     delete state;
   }
-  return result;
+  return end.exitCode;
 }

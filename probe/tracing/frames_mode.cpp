@@ -1,6 +1,5 @@
 #include "probe/tracing/frames_mode.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "probe/core/event_line.h"
@@ -12,6 +11,7 @@
 #include "probe/tracing/present_state.h"
 #include "probe/tracing/present_table.h"
 #include "probe/tracing/process_image_name.h"
+#include "probe/tracing/sample_loop.h"
 #include "probe/tracing/trace_clock.h"
 #include "probe/tracing/trace_session.h"
 
@@ -22,15 +22,6 @@ DWORD ForegroundProcess() {
   const HWND window = GetForegroundWindow();
   if (window != nullptr) GetWindowThreadProcessId(window, &processId);
   return processId;
-}
-
-// Only a refused start reads "access": once the session runs, a consumer or
-// provider failure is a tracing failure whatever its code.
-void ReportFramesSetupError(ULONG code) {
-  char line[200];
-  snprintf(line, sizeof(line), "{\"event\":\"error\",\"what\":\"trace\",\"code\":%lu}",
-           static_cast<unsigned long>(code));
-  WriteEventLine(line);
 }
 
 }  // namespace
@@ -59,7 +50,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
   monitor.startWatcher();
   PresentState* state = NewPresentState();
   if (state == nullptr) {
-    ReportFramesSetupError(ERROR_NOT_ENOUGH_MEMORY);
+    ReportTracingFailure(ERROR_NOT_ENOUGH_MEMORY);
     return kExitFailed;
   }
 
@@ -79,7 +70,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
   if (setupError == ERROR_SUCCESS) setupError = StartConsumerThread(session);
   if (setupError != ERROR_SUCCESS) {
     StopTraceSession(session);
-    ReportFramesSetupError(setupError);
+    ReportTracingFailure(setupError);
     return kExitFailed;
   }
   WriteLiteralLine("{\"event\":\"start\",\"frames\":true}");
@@ -124,8 +115,7 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
 
   StopTraceSession(session);
   const FrameEndInfo info = FrameEndOf(end);
-  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", info.reason);
-  WriteEventLine(line);
+  WriteEndLine(info.reason);
   return info.exitCode;
 }
 

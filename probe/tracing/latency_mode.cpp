@@ -4,8 +4,8 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
-#include "probe/core/stop_control.h"
 #include "probe/tracing/latency_unit.h"
+#include "probe/tracing/sample_loop.h"
 #include "probe/tracing/trace_clock.h"
 #include "probe/tracing/trace_session.h"
 
@@ -42,35 +42,22 @@ int RunLatencyModeOn(const Options& options, const MonitorPlatform& platform, Dr
            static_cast<unsigned>(state->drivers.entries.size()), session.privateSession ? "true" : "false");
   WriteEventLine(line);
 
-  const DWORD t0 = platform.tick();
-  const DWORD limit = TimeLimitMs(options.minutes);
-  const char* reason = "stopped";
-  int result = kExitStopped;
   unsigned samples = 0;
   char driverText[kDriverTextBytes];
-  while (!StopRaised()) {
-    platform.sleep(1000);
-    if (StopRaised()) break;
+  const SampleLoopEnd end = RunSampleLoop(platform, options.minutes, [&](DWORD elapsed) {
     const LatencySample sample = TakeLatencySample(*state);
     FormatDriverText(state->drivers, sample.index, driverText, sizeof(driverText));
-    const DWORD elapsed = platform.tick() - t0;
     FormatLatencySample(line, sizeof(line), elapsed / 1000.0, sample, driverText);
     WriteEventLine(line);
     if (++samples % 2 == 0) WriteDriversLine(*state, false);
-    if (elapsed >= limit) {
-      reason = "time";
-      result = kExitDone;
-      break;
-    }
-  }
+  });
 
   const bool consumerEnded = StopTraceSession(session);
   WriteDriversLine(*state, true);
-  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", reason);
-  WriteEventLine(line);
+  WriteEndLine(end.reason);
   if (consumerEnded) {
     DeleteCriticalSection(&state->lock);
     delete state;
   }
-  return result;
+  return end.exitCode;
 }

@@ -127,13 +127,25 @@ bool StopTraceSession(TraceSession& session) {
   return ended;
 }
 
-void FormatTraceError(char* text, size_t capacity, ULONG code) {
-  snprintf(text, capacity, "{\"event\":\"error\",\"what\":\"%s\",\"code\":%lu}",
-           code == ERROR_ACCESS_DENIED ? "access" : "trace", static_cast<unsigned long>(code));
+namespace {
+
+void FormatErrorLine(char* text, size_t capacity, const char* what, ULONG code) {
+  snprintf(text, capacity, "{\"event\":\"error\",\"what\":\"%s\",\"code\":%lu}", what,
+           static_cast<unsigned long>(code));
 }
 
-void ReportTraceError(ULONG code) {
+void WriteErrorLine(const char* what, ULONG code) {
   char line[200];
-  FormatTraceError(line, sizeof(line), code);
+  FormatErrorLine(line, sizeof(line), what, code);
   WriteEventLine(line);
 }
+
+}  // namespace
+
+void FormatTraceError(char* text, size_t capacity, ULONG code) {
+  FormatErrorLine(text, capacity, code == ERROR_ACCESS_DENIED ? "access" : "trace", code);
+}
+
+void ReportTraceError(ULONG code) { WriteErrorLine(code == ERROR_ACCESS_DENIED ? "access" : "trace", code); }
+
+void ReportTracingFailure(ULONG code) { WriteErrorLine("trace", code); }

@@ -89,3 +89,8 @@ bool StopTraceSession(TraceSession& session);
 // {"event":"error","what":"access"|"trace","code":N} into text (200 bytes is plenty).
 void FormatTraceError(char* text, size_t capacity, ULONG code);
 void ReportTraceError(ULONG code);
+
+// {"event":"error","what":"trace","code":N} whatever the code: only a refused
+// start reads "access"; once the session runs, a consumer or provider failure
+// is a tracing failure.
+void ReportTracingFailure(ULONG code);

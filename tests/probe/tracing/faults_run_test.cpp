@@ -8,25 +8,11 @@
 #include "probe/tracing/faults_mode.h"
 #include "probe/tracing/faults_unit.h"
 #include "tests/probe/tracing/line_capture.h"
+#include "tests/probe/tracing/replayed_run.h"
 #include "tests/probe/tracing/trace_replay.h"
 
 namespace {
 
-TraceReplay* replay = nullptr;
-DWORD fakeNow = 0;
-std::vector<std::vector<RecordedEvent>> seconds;
-size_t nextSecond = 0;
-bool stopDuringFirstSleep = false;
-
-DWORD FakeTick() { return fakeNow; }
-void FakeSleep(DWORD milliseconds) {
-  if (nextSecond < seconds.size()) {
-    EXPECT_TRUE(replay->Deliver(seconds[nextSecond++], 5000));
-  }
-  if (stopDuringFirstSleep) RaiseStop(kStopRequested);
-  fakeNow += milliseconds;
-}
-void NoWatcher() {}
 DWORD OwnerOfThread(DWORD threadId) { return threadId == 55 ? 700 : 0; }
 std::wstring NameOf(DWORD processId) {
   if (processId == 700) return L"quote\"back\\slash\x0001\xd800.exe";
@@ -45,16 +31,11 @@ class FaultsRun : public ::testing::Test {
  protected:
   void SetUp() override {
     stopFlag.store(kRunning);
-    replay = &traceReplay;
-    fakeNow = 1000;
-    nextSecond = 0;
-    stopDuringFirstSleep = false;
-    seconds = {
+    platform = PlayReplayedSeconds(traceReplay, 1000, {
         {Fault(100, 1, 1048576), Fault(100, 1, 1048576), Fault(0, 55, 0), Fault(4, 2, 4096)},
         {},
         {Fault(0xFFFFFFFF, 55, 2097152)},
-    };
-    platform = MonitorPlatform{traceReplay.Table(), FakeTick, FakeSleep, NoWatcher};
+    });
   }
   void TearDown() override { stopFlag.store(kRunning); }
 
@@ -64,11 +45,7 @@ class FaultsRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunFaultsModeOn(options, platform, FaultsSources{OwnerOfThread, NameOf});
-    for (const std::string& text : capture.Finish(code)) {
-      nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
-      EXPECT_TRUE(parsed.is_object()) << text;
-      lines.push_back(parsed);
-    }
+    AppendParsedLines(capture.Finish(code), lines);
     return code;
   }
 
@@ -107,7 +84,7 @@ TEST_F(FaultsRun, RunsForItsTimeWithOneSampleASecond) {
 }
 
 TEST_F(FaultsRun, StopBeforeTheFirstSample) {
-  stopDuringFirstSleep = true;
+  replayedSeconds.stopDuringSleep = true;
   std::vector<nlohmann::json> lines;
   ASSERT_EQ(Run(1.0, lines), kExitStopped);
   ASSERT_EQ(lines.size(), 2u);

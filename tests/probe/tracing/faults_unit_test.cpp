@@ -25,15 +25,6 @@ RecordedEvent HardFaultRecord(ULONG processId, uint32_t threadId, uint32_t byteC
                    1000, std::move(payload));
 }
 
-EVENT_RECORD AsRecord(RecordedEvent& event, void* context = nullptr) {
-  EVENT_RECORD record{};
-  record.EventHeader = event.header;
-  record.UserDataLength = static_cast<USHORT>(event.payload.size());
-  record.UserData = event.payload.data();
-  record.UserContext = context;
-  return record;
-}
-
 TEST(HardFault, ReadsBothHeaderLayoutsAndDropsTheRest) {
   auto withLength = [](RecordedEvent event, size_t length) {
     event.payload.resize(length);

@@ -17,6 +17,7 @@
 #include "probe/tracing/present_table.h"
 #include "probe/tracing/trace_clock.h"
 #include "tests/probe/tracing/line_capture.h"
+#include "tests/probe/tracing/replayed_run.h"
 #include "tests/probe/tracing/trace_replay.h"
 #include "tests/support/utf8.h"
 
@@ -106,24 +107,10 @@ class FramesRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunFrames(options, platform);
-    for (const std::string& text : capture.Finish(code)) {
-      nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
-      EXPECT_TRUE(parsed.is_object()) << text;
-      lines.push_back(parsed);
-      if (texts != nullptr) texts->push_back(text);
-    }
+    const std::vector<std::string> captured = capture.Finish(code);
+    AppendParsedLines(captured, lines);
+    if (texts != nullptr) texts->insert(texts->end(), captured.begin(), captured.end());
     return code;
-  }
-
-  // Stopped in order: the session, then the consumer, and its thread had
-  // ended before the run returned.
-  void ExpectStoppedInOrder() {
-    const std::vector<TraceCall> kinds = traceReplay.CallKinds(false);
-    ASSERT_GE(kinds.size(), 2u);
-    const std::vector<TraceCall> tail(kinds.end() - 2, kinds.end());
-    EXPECT_EQ(tail, (std::vector<TraceCall>{TraceCall::Control, TraceCall::Close}));
-    EXPECT_TRUE(traceReplay.ConsumerEnded());
-    EXPECT_TRUE(traceReplay.Running().empty());
   }
 
   TraceReplay traceReplay;
@@ -179,7 +166,7 @@ TEST_F(FramesRun, ChoosesTheGameAndReportsItsFrameTimes) {
   EXPECT_EQ(lines[5]["t"], 3.0);
   EXPECT_EQ(texts[6], R"({"event":"end","reason":"time"})");
   EXPECT_EQ(nameLookups[kBrowser], 0) << "not in front: never looked up";
-  ExpectStoppedInOrder();
+  ExpectStoppedInOrder(traceReplay);
 }
 
 // Catches a cap that drops presents from the count or from the last present:
@@ -219,7 +206,7 @@ TEST_F(FramesRun, GoneAfterMoreThanTenSilentSeconds) {
   EXPECT_EQ(lines[13]["t"], 11.0);
   EXPECT_TRUE(lines[13]["ms"].empty());
   EXPECT_EQ(lines[14], nlohmann::json::parse(R"({"event":"end","reason":"gone"})"));
-  ExpectStoppedInOrder();
+  ExpectStoppedInOrder(traceReplay);
 }
 
 // Without a game in front the run waits until the host's "q", whatever the
@@ -239,7 +226,7 @@ TEST_F(FramesRun, WaitsUntilStoppedWithoutAGame) {
   for (size_t i = 1; i < 7; ++i) EXPECT_EQ(lines[i], nlohmann::json::parse(R"({"wait":true})")) << i;
   EXPECT_EQ(lines[7], nlohmann::json::parse(R"({"event":"end","reason":"stopped"})"));
   EXPECT_EQ(nameLookups[kBrowser], 1);
-  ExpectStoppedInOrder();
+  ExpectStoppedInOrder(traceReplay);
 }
 
 // Catches idle records kept forever: after more than 30 s without presents the

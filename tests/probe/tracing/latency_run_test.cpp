@@ -12,28 +12,13 @@
 #include "probe/tracing/latency_unit.h"
 #include "probe/tracing/trace_clock.h"
 #include "tests/probe/tracing/line_capture.h"
+#include "tests/probe/tracing/replayed_run.h"
 #include "tests/probe/tracing/trace_replay.h"
 
 namespace {
 
 constexpr uint64_t kFirstBase = 0xFFFFF80010000000ull;
 constexpr uint64_t kDriverSpan = 0x200000;
-
-TraceReplay* replay = nullptr;
-DWORD fakeNow = 0;
-std::vector<std::vector<RecordedEvent>> seconds;
-size_t nextSecond = 0;
-bool stopDuringFirstSleep = false;
-
-DWORD FakeTick() { return fakeNow; }
-void FakeSleep(DWORD milliseconds) {
-  if (nextSecond < seconds.size()) {
-    EXPECT_TRUE(replay->Deliver(seconds[nextSecond++], 5000));
-  }
-  if (stopDuringFirstSleep) RaiseStop(kStopRequested);  // the host's "q" during the first second
-  fakeNow += milliseconds;
-}
-void NoWatcher() {}
 
 DriverList ThreeHundredDrivers() {
   std::vector<DriverEntry> drivers;
@@ -61,19 +46,14 @@ class LatencyRun : public ::testing::Test {
  protected:
   void SetUp() override {
     stopFlag.store(kRunning);
-    replay = &traceReplay;
-    fakeNow = 5000000;
-    nextSecond = 0;
-    stopDuringFirstSleep = false;
     SetMsPerTick();
     const LONGLONG base = 1000000000;
-    seconds = {
+    platform = PlayReplayedSeconds(traceReplay, 5000000, {
         {Dpc(66, 600.0, RoutineOf(5), base), Dpc(50, 1500.0, RoutineOf(5) + 8, base + 10),
          Dpc(68, 50.0, 0x1, base + 20)},
         {},
         {Dpc(69, 2500.0, RoutineOf(299), base + 30), Dpc(67, 10.0, RoutineOf(0), base + 40)},
-    };
-    platform = MonitorPlatform{traceReplay.Table(), FakeTick, FakeSleep, NoWatcher};
+    });
   }
   void TearDown() override { stopFlag.store(kRunning); }
 
@@ -83,11 +63,7 @@ class LatencyRun : public ::testing::Test {
     options.minutes = minutes;
     LineCapture capture;
     const int code = RunLatencyModeOn(options, platform, ThreeHundredDrivers);
-    for (const std::string& text : capture.Finish(code)) {
-      nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
-      EXPECT_TRUE(parsed.is_object()) << text;
-      lines.push_back(parsed);
-    }
+    AppendParsedLines(capture.Finish(code), lines);
     return code;
   }
 
@@ -138,20 +114,13 @@ TEST_F(LatencyRun, RunsForItsTimeWithSamplesAndRankings) {
   EXPECT_EQ(final["list"][3]["name"], "drv000.sys");
 
   EXPECT_EQ(lines[6], nlohmann::json::parse(R"({"event":"end","reason":"time"})"));
-
-  // Stopped in order: the session, the consumer, then its thread had ended.
-  const std::vector<TraceCall> kinds = traceReplay.CallKinds(false);
-  ASSERT_GE(kinds.size(), 2u);
-  const std::vector<TraceCall> tail(kinds.end() - 2, kinds.end());
-  EXPECT_EQ(tail, (std::vector<TraceCall>{TraceCall::Control, TraceCall::Close}));
-  EXPECT_TRUE(traceReplay.ConsumerEnded());
-  EXPECT_TRUE(traceReplay.Running().empty());
+  ExpectStoppedInOrder(traceReplay);
 }
 
 // "q" during the first second: no sample and no periodic ranking, but the
 // events seen so far reach the final ranking; "stopped", exit 1.
 TEST_F(LatencyRun, StopBeforeTheFirstSample) {
-  stopDuringFirstSleep = true;
+  replayedSeconds.stopDuringSleep = true;
   std::vector<nlohmann::json> lines;
   ASSERT_EQ(Run(1.0, lines), kExitStopped);
   ASSERT_EQ(lines.size(), 3u);

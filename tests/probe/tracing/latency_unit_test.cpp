@@ -33,15 +33,6 @@ RecordedEvent PerfInfoRecord(UCHAR opcode, LONGLONG start, uint64_t routine, boo
                    std::move(payload));
 }
 
-EVENT_RECORD AsRecord(RecordedEvent& event, void* context = nullptr) {
-  EVENT_RECORD record{};
-  record.EventHeader = event.header;
-  record.UserDataLength = static_cast<USHORT>(event.payload.size());
-  record.UserData = event.payload.data();
-  record.UserContext = context;
-  return record;
-}
-
 TEST(PerfInfoEvent, AcceptsOnlyPlausibleDpcAndIsrRecords) {
   const uint64_t routine = 0xFFFFF80112345678ull;
   auto withLength = [](RecordedEvent event, size_t length) {

@@ -54,6 +54,15 @@ RecordedEvent MakeEvent(const GUID& provider, UCHAR opcode, USHORT flags, ULONG 
   return event;
 }
 
+EVENT_RECORD AsRecord(RecordedEvent& event, void* context) {
+  EVENT_RECORD record{};
+  record.EventHeader = event.header;
+  record.UserDataLength = static_cast<USHORT>(event.payload.size());
+  record.UserData = event.payload.data();
+  record.UserContext = context;
+  return record;
+}
+
 TraceReplay::TraceReplay() { current = this; }
 
 TraceReplay::~TraceReplay() {
@@ -178,11 +187,7 @@ ULONG TraceReplay::OnProcess(PTRACEHANDLE handles, ULONG count, LPFILETIME start
     if (queue_.empty()) break;
     RecordedEvent event = std::move(queue_.front());
     queue_.pop_front();
-    EVENT_RECORD eventRecord{};
-    eventRecord.EventHeader = event.header;
-    eventRecord.UserDataLength = static_cast<USHORT>(event.payload.size());
-    eventRecord.UserData = event.payload.data();
-    eventRecord.UserContext = context_;
+    EVENT_RECORD eventRecord = AsRecord(event, context_);
     lock.unlock();
     callback_(&eventRecord);
     lock.lock();

@@ -41,6 +41,10 @@ struct RecordedEvent {
 RecordedEvent MakeEvent(const GUID& provider, UCHAR opcode, USHORT flags, ULONG processId, ULONG threadId,
                         LONGLONG timeStamp, std::vector<uint8_t> payload, USHORT id = 0);
 
+// The EVENT_RECORD a consumer callback receives for event; it points into
+// event's payload, so event must outlive it.
+EVENT_RECORD AsRecord(RecordedEvent& event, void* context = nullptr);
+
 // Stores value little-endian at offset, growing the payload when needed.
 template <typename T>
 void PutAt(std::vector<uint8_t>& payload, size_t offset, T value) {

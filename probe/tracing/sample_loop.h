@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include "probe/core/exit_codes.h"
+#include "probe/core/stop_control.h"
+#include "probe/tracing/monitor_platform.h"
+
+// How a monitor's sampling ended: the word of its end line and the exit code.
+struct SampleLoopEnd {
+  const char* reason;
+  int exitCode;
+};
+
+// One sample a second until the host stops us or the run's time is up.
+// takeSample(elapsedMs) gets the milliseconds since the loop began; the sample
+// that reaches the limit is still taken, then the loop ends with "time".
+template <class TakeSample>
+SampleLoopEnd RunSampleLoop(const MonitorPlatform& platform, double minutes, TakeSample takeSample) {
+  const DWORD t0 = platform.tick();
+  const DWORD limit = TimeLimitMs(minutes);
+  while (!StopRaised()) {
+    platform.sleep(1000);
+    // A stop during the sleep ends the run without a sample of that second.
+    if (StopRaised()) break;
+    const DWORD elapsed = platform.tick() - t0;
+    takeSample(elapsed);
+    if (elapsed >= limit) return SampleLoopEnd{"time", kExitDone};
+  }
+  return SampleLoopEnd{"stopped", kExitStopped};
+}
+
+// {"event":"end","reason":"<reason>"}, the last line of a monitor's run.
+void WriteEndLine(const char* reason);
