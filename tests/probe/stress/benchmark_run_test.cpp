@@ -94,6 +94,17 @@ void ExpectResult(const EventLine& line, const char* result, const char* step) {
 // All four steps in a temporary folder: every line in order, three positive
 // values per result, "done", exit 0; the drive test's file exists while it
 // runs, carries our process id, and is gone afterwards.
+// The start line and the processor and memory steps every run begins with.
+void ExpectStartProcessorAndMemorySteps(const std::vector<EventLine>& lines) {
+  EXPECT_EQ(lines[0].text, "{\"event\":\"start\",\"bench\":true}");
+  ExpectStep(lines[1], "cpu1");
+  ExpectResult(lines[2], "cpu1", "cpu1");
+  ExpectStep(lines[3], "cpuN");
+  ExpectResult(lines[4], "cpuN", "cpuN");
+  ExpectStep(lines[5], "mem");
+  ExpectResult(lines[6], "mem", "mem");
+}
+
 TEST(BenchRun, AllStepsWithADriveFolder) {
   const std::wstring folder = NewTempFolder(L"vantorel-bench-test-");
   ProbeProcess probe;
@@ -112,13 +123,7 @@ TEST(BenchRun, AllStepsWithADriveFolder) {
   EXPECT_EQ(probe.WaitForExit(kRunTimeout), 0u);
   const std::vector<EventLine> lines = probe.Lines();
   ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[0].text, "{\"event\":\"start\",\"bench\":true}");
-  ExpectStep(lines[1], "cpu1");
-  ExpectResult(lines[2], "cpu1", "cpu1");
-  ExpectStep(lines[3], "cpuN");
-  ExpectResult(lines[4], "cpuN", "cpuN");
-  ExpectStep(lines[5], "mem");
-  ExpectResult(lines[6], "mem", "mem");
+  ExpectStartProcessorAndMemorySteps(lines);
   ExpectStep(lines[7], "drive");
   ExpectResult(lines[8], "read", "drive");
   ExpectResult(lines[9], "write", "drive");
@@ -151,13 +156,7 @@ TEST(BenchRun, WithoutAFolderNoDriveStep) {
   EXPECT_EQ(probe.WaitForExit(kRunTimeout), 0u);
   const std::vector<EventLine> lines = probe.Lines();
   ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0].text, "{\"event\":\"start\",\"bench\":true}");
-  ExpectStep(lines[1], "cpu1");
-  ExpectResult(lines[2], "cpu1", "cpu1");
-  ExpectStep(lines[3], "cpuN");
-  ExpectResult(lines[4], "cpuN", "cpuN");
-  ExpectStep(lines[5], "mem");
-  ExpectResult(lines[6], "mem", "mem");
+  ExpectStartProcessorAndMemorySteps(lines);
   EXPECT_EQ(lines[7].text, "{\"event\":\"end\",\"reason\":\"done\"}");
 }
 
