@@ -19,46 +19,29 @@ endif()
 function(vantorel_add_event_line_check)
   add_test(NAME event_lines_collect_fresh
            COMMAND ${CMAKE_COMMAND} -E rm -rf ${VANTOREL_EVENT_LINES_DIR})
-  set_tests_properties(event_lines_collect_fresh PROPERTIES FIXTURES_SETUP event_lines)
+  set_tests_properties(event_lines_collect_fresh PROPERTIES FIXTURES_SETUP event_lines TIMEOUT 60)
   add_test(NAME event_lines_match_reference
            COMMAND ${VANTOREL_PYTHON3} ${CMAKE_SOURCE_DIR}/tools/check-event-lines
                    ${CMAKE_SOURCE_DIR}/docs/events.schema.json ${VANTOREL_EVENT_LINES_DIR})
-  set_tests_properties(event_lines_match_reference PROPERTIES FIXTURES_CLEANUP event_lines)
+  set_tests_properties(event_lines_match_reference PROPERTIES FIXTURES_CLEANUP event_lines TIMEOUT 60)
   # The check itself: every documented kind passes, every faulty line fails.
   add_test(NAME event_lines_check_tells_faulty_lines
            COMMAND ${VANTOREL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/docs/check_event_lines_test.py
                    ${CMAKE_SOURCE_DIR}/tools/check-event-lines ${CMAKE_SOURCE_DIR}/docs/events.schema.json
                    ${CMAKE_SOURCE_DIR}/tests/docs ${CMAKE_BINARY_DIR}/event-lines-check)
+  set_tests_properties(event_lines_check_tells_faulty_lines PROPERTIES TIMEOUT 60)
 endfunction()
 
-# Called for every test program with the properties it gives its tests. The
-# decision waits for the end of the folder's CMakeLists.txt, where the program's
-# dependencies are known: a program that uses ProbeProcess and depends on the
-# worker starts the worker.
-function(vantorel_collect_event_lines name)
-  cmake_parse_arguments(ARG "" "" "PROPERTIES" ${ARGN})
-  # gtest_discover_tests cannot carry a property with two values, so the
-  # fixtures are set after its own script has added the tests, keeping any
-  # fixture the program already requires.
-  set(fixtures event_lines)
-  list(FIND ARG_PROPERTIES FIXTURES_REQUIRED at)
-  if(at GREATER -1)
-    math(EXPR at "${at} + 1")
-    list(GET ARG_PROPERTIES ${at} required)
-    list(APPEND fixtures ${required})
-  endif()
-  set_property(TARGET ${name} PROPERTY VANTOREL_TEST_FIXTURES ${fixtures})
-  # Deferred arguments are read when the call runs: the name goes in as text.
-  cmake_language(EVAL CODE "cmake_language(DEFER CALL _vantorel_collect_event_lines [==[${name}]==])")
-endfunction()
-
-function(_vantorel_collect_event_lines name)
+# Whether a test program's tests take part in the collection: a program that
+# uses ProbeProcess and depends on the worker starts the worker, and a mode
+# run inside the test program (its lines caught by LineCapture or
+# CapturedOutput) writes the same lines as the worker. Known only once the
+# folder's CMakeLists.txt has added the program's dependencies.
+function(vantorel_collects_event_lines name out)
   get_target_property(dependencies ${name} MANUALLY_ADDED_DEPENDENCIES)
   get_target_property(sources ${name} SOURCES)
   get_target_property(folder ${name} SOURCE_DIR)
   set(uses_probe_process FALSE)
-  # A mode run inside the test program (its lines caught by LineCapture or
-  # CapturedOutput) writes the same lines as the worker and is collected too.
   set(captures_in_process FALSE)
   foreach(source IN LISTS sources)
     cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder})
@@ -76,17 +59,9 @@ function(_vantorel_collect_event_lines name)
   if(NOT "vantorelprobe" IN_LIST dependencies)
     set(uses_probe_process FALSE)
   endif()
-  if(NOT uses_probe_process AND NOT captures_in_process)
-    return()
+  if(uses_probe_process OR captures_in_process)
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
   endif()
-
-  get_target_property(fixtures ${name} VANTOREL_TEST_FIXTURES)
-  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_event_lines.cmake)
-  file(WRITE ${script}
-    "if(DEFINED ${name}_TESTS)\n"
-    "  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
-    "    FIXTURES_REQUIRED [==[${fixtures}]==]\n"
-    "    ENVIRONMENT_MODIFICATION [==[VANTOREL_EVENT_LINES=set:${VANTOREL_EVENT_LINES_WINDOWS_DIR}]==])\n"
-    "endif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

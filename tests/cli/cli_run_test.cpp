@@ -9,6 +9,7 @@
 #include "cli/cli_text_table.h"
 #include "common/host/host_executable.h"
 #include "tests/support/probe_process.h"
+#include "tests/support/test_guard.h"
 #include "tests/support/unique_handle.h"
 #include "tests/support/utf8.h"
 #include "tests/support/whole_file.h"
@@ -54,8 +55,15 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
   write.Reset();
   char chunk[65536];
   DWORD got = 0;
-  while (ReadFile(read.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) run.output.append(chunk, got);
-  WaitForSingleObject(child.Get(), 60000);
+  {
+    // Bounded by the program itself: the CLI gives the host 120 s to connect.
+    WaitingFor waiting("the end of the CLI's output");
+    while (ReadFile(read.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) run.output.append(chunk, got);
+  }
+  if (WaitForSingleObject(child.Get(), 60000) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "the CLI did not end within 60 s of closing its output";
+    TerminateProcess(child.Get(), 255);
+  }
   GetExitCodeProcess(child.Get(), &run.exitCode);
   return run;
 }

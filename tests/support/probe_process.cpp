@@ -1,6 +1,10 @@
 #include "tests/support/probe_process.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+
+#include "tests/support/test_guard.h"
 
 std::wstring BesideThisProgram(const wchar_t* fileName) {
   wchar_t path[MAX_PATH];
@@ -47,12 +51,42 @@ std::wstring BuildEnvironment(const std::vector<std::pair<std::wstring, std::wst
 
 }  // namespace
 
+namespace {
+
+// How long the output may stay open after the process ended. Under Wine a
+// process the child started (the desktop, say) can inherit the pipe's write
+// end and hold it long after the child is gone.
+constexpr DWORD kOutputEndMs = 10000;
+
+}  // namespace
+
 ProbeProcess::~ProbeProcess() {
   if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
     TerminateProcess(process_.Get(), 255);
   }
   stdinWrite_.Reset();
-  if (reader_.joinable()) reader_.join();
+  EndReader(kOutputEndMs);
+}
+
+DWORD WINAPI ProbeProcess::ReaderThread(void* self) {
+  static_cast<ProbeProcess*>(self)->ReadOutput();
+  return 0;
+}
+
+bool ProbeProcess::EndReader(DWORD timeoutMs) {
+  if (!reader_) return true;
+  bool ended = false;
+  {
+    WaitingFor waiting("the end of the child's output");
+    ended = WaitForSingleObject(reader_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+  if (!ended) {
+    CancelSynchronousIo(reader_.Get());
+    WaitingFor waiting("the cancelled read of the child's output");
+    WaitForSingleObject(reader_.Get(), INFINITE);
+  }
+  reader_.Reset();
+  return ended;
 }
 
 bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, const std::wstring& stdinFile,
@@ -105,11 +139,12 @@ bool ProbeProcess::Start(const std::wstring& arguments, StdinKind stdinKind, con
   }
   process_.Reset(info.hProcess);
   CloseHandle(info.hThread);
+  program_ = program;
   collection_ = OpenEventLineCollection(program);
   // Only the child may hold the write end, so its exit ends our reads.
   childOut.Reset();
-  reader_ = std::thread([this] { ReadOutput(); });
-  return true;
+  reader_.Reset(CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr));
+  return static_cast<bool>(reader_);
 }
 
 double ProbeProcess::Elapsed() const {
@@ -157,6 +192,7 @@ bool ProbeProcess::WriteStdin(const std::string& bytes) {
 void ProbeProcess::CloseStdin() { stdinWrite_.Reset(); }
 
 bool ProbeProcess::WaitForLines(size_t count, DWORD timeoutMs) {
+  WaitingFor waiting("event lines of the child");
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                     [&] { return lines_.size() >= count || outputEnded_; });
@@ -164,13 +200,22 @@ bool ProbeProcess::WaitForLines(size_t count, DWORD timeoutMs) {
 }
 
 DWORD ProbeProcess::WaitForExit(DWORD timeoutMs) {
-  if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
+  DWORD waited = 0;
+  {
+    WaitingFor waiting("the child's exit");
+    waited = WaitForSingleObject(process_.Get(), timeoutMs);
+  }
+  if (waited != WAIT_OBJECT_0) {
     TerminateProcess(process_.Get(), 255);
+    WaitingFor waiting("the end of a child that was terminated");
     WaitForSingleObject(process_.Get(), INFINITE);
-    if (reader_.joinable()) reader_.join();
+    EndReader(kOutputEndMs);
     return STILL_ACTIVE;
   }
-  if (reader_.joinable()) reader_.join();
+  if (!EndReader(kOutputEndMs)) {
+    ADD_FAILURE() << "the output of " << std::string(program_.begin(), program_.end()) << " stayed open "
+                  << kOutputEndMs / 1000 << " s after it ended: another process holds the pipe's write end";
+  }
   DWORD code = 0;
   GetExitCodeProcess(process_.Get(), &code);
   CollectExitCode(collection_, code);

@@ -6,7 +6,6 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/event_line_collection.h"
@@ -59,7 +58,8 @@ class ProbeProcess {
   // Waits until at least count lines arrived (or the output ended).
   bool WaitForLines(size_t count, DWORD timeoutMs);
   // Waits for the exit and the end of the output; returns the exit code, or
-  // STILL_ACTIVE when the time ran out (the process is then killed).
+  // STILL_ACTIVE when the time ran out (the process is then killed). An
+  // output that stays open after the exit fails the test.
   DWORD WaitForExit(DWORD timeoutMs);
 
   std::vector<EventLine> Lines();
@@ -68,13 +68,18 @@ class ProbeProcess {
 
  private:
   void ReadOutput();
+  static DWORD WINAPI ReaderThread(void* self);
+  // Waits up to timeoutMs for the output to end, else cancels the read;
+  // false when it had to cancel.
+  bool EndReader(DWORD timeoutMs);
 
   UniqueHandle process_;
   UniqueHandle stdinWrite_;
   UniqueHandle stdoutRead_;
   bool withoutStdout_ = false;
   bool stderrToNul_ = false;
-  std::thread reader_;
+  std::wstring program_;
+  UniqueHandle reader_;  // the thread that reads the output
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<EventLine> lines_;
