@@ -23,13 +23,13 @@ function(vantorel_add_event_line_check)
   add_test(NAME event_lines_match_reference
            COMMAND ${VANTOREL_PYTHON3} ${CMAKE_SOURCE_DIR}/tools/check-event-lines
                    ${CMAKE_SOURCE_DIR}/docs/events.schema.json ${VANTOREL_EVENT_LINES_DIR})
-  set_tests_properties(event_lines_match_reference PROPERTIES FIXTURES_CLEANUP event_lines TIMEOUT 60)
+  set_tests_properties(event_lines_match_reference PROPERTIES FIXTURES_CLEANUP event_lines TIMEOUT 120)
   # The check itself: every documented kind passes, every faulty line fails.
   add_test(NAME event_lines_check_tells_faulty_lines
            COMMAND ${VANTOREL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/docs/check_event_lines_test.py
                    ${CMAKE_SOURCE_DIR}/tools/check-event-lines ${CMAKE_SOURCE_DIR}/docs/events.schema.json
                    ${CMAKE_SOURCE_DIR}/tests/docs ${CMAKE_BINARY_DIR}/event-lines-check)
-  set_tests_properties(event_lines_check_tells_faulty_lines PROPERTIES TIMEOUT 60)
+  set_tests_properties(event_lines_check_tells_faulty_lines PROPERTIES TIMEOUT 300)
 endfunction()
 
 # Whether a test program's tests take part in the collection: a program that
