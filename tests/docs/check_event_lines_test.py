@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The event-line check accepts every line kind the reference documents and
 rejects each faulty line and each misshapen run on its own, so a schema that
-lets a wrong key order, an unknown key or a wrong type through, or a run rule
-that lets an end reason disagree with the exit code, fails here.
+lets a wrong key order, an unknown key, a wrong type, a value out of its range or
+a text over its byte limit through, a check that lets a line leave the worker's
+text form, or a run rule that lets an end reason disagree with the exit code,
+fails here.
 
     check_event_lines_test.py CHECKER SCHEMA SAMPLES-FOLDER SCRATCH
 """
@@ -32,12 +34,28 @@ RUNS = [
 ]
 
 
+# Lines whose fault the sample files cannot hold: (bytes of the line, the fault).
+FAULTY_BYTES = [
+    (START.encode() + b"\r", "a carriage return before the line feed"),
+    (b'{"event":"target","pid":9120,"name":"g\xe4me.exe"}', "a name that is not UTF-8"),
+]
+
+
+def split_lines(text):
+    """Lines of a sample file, split at line feeds only: the sample lines hold
+    characters that str.splitlines also takes for line ends (U+2028)."""
+    lines = text.split("\n")
+    return lines[:-1] if lines and lines[-1] == "" else lines
+
+
 def check(checker, schema, folder, runs):
-    """Runs the checker over a folder holding runs: [(lines, exit code or None)]."""
+    """Runs the checker over a folder holding runs: [(lines, exit code or None)];
+    a line is text, or bytes written as they are."""
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
     for number, (lines, exit_code) in enumerate(runs):
-        (folder / f"run{number}.jsonl").write_text("".join(line + "\n" for line in lines), encoding="utf-8")
+        data = b"".join((line if isinstance(line, bytes) else line.encode("utf-8")) + b"\n" for line in lines)
+        (folder / f"run{number}.jsonl").write_bytes(data)
         if exit_code is not None:
             (folder / f"run{number}.exit").write_text(f"{exit_code}\n", encoding="ascii")
     result = subprocess.run([sys.executable, checker, schema, str(folder)], capture_output=True, text=True)
@@ -49,15 +67,18 @@ def main():
     samples, scratch = pathlib.Path(samples), pathlib.Path(scratch)
     failures = []
 
-    good = (samples / "every_line_kind.jsonl").read_text(encoding="utf-8").splitlines()
+    good = split_lines((samples / "every_line_kind.jsonl").read_text(encoding="utf-8"))
     code, output = check(checker, schema, scratch / "good", [(good, None)])
     if code != 0:
         failures.append(f"documented lines were rejected:\n{output}")
 
-    for entry in (samples / "faulty_lines.txt").read_text(encoding="utf-8").splitlines():
+    faulty = []
+    for entry in split_lines((samples / "faulty_lines.txt").read_text(encoding="utf-8")):
         if entry.startswith("#") or not entry.strip():
             continue
         line, fault = entry.split("\t", 1)
+        faulty.append((line, fault))
+    for line, fault in faulty + FAULTY_BYTES:
         code, _ = check(checker, schema, scratch / "faulty", [([good[0], line], None)])
         if code == 0:
             failures.append(f"accepted {fault}: {line}")

@@ -42,7 +42,7 @@ def main():
     shipped_stand_ins = STAND_INS & built.keys()
     if shipped_stand_ins:
         problems.append(f"test stand-ins registered as deliverables: {sorted(shipped_stand_ins)}")
-    for doc in ("events.md", "events.schema.json", "cli-protocol.md", "explorer.md", "storebridge.md"):
+    for doc in ("README.md", "events.md", "events.schema.json", "cli-protocol.md", "explorer.md", "storebridge.md"):
         if doc not in docs:
             problems.append(f"docs/{doc} is missing")
 
