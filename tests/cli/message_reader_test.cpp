@@ -205,8 +205,9 @@ ExitPayload GeneratedExitPayload(HostileRandom& random) {
 // malformed UTF-8 or UTF-16 bytes sent by mistake, NUL bytes included. Long
 // payloads repeat a generated piece, which keeps thousands of cases quick.
 std::string GeneratedText(HostileRandom& random, bool crowded) {
+  const size_t rareBound = random.OneIn(10) ? 65536 : 300;
   const size_t length = crowded           ? random.Below(64)
-                        : random.OneIn(3) ? random.NearBound({1, 5, 8187, 8192, 8197, random.OneIn(10) ? size_t{65536} : size_t{300}})
+                        : random.OneIn(3) ? random.NearBound({1, 5, 8187, 8192, 8197, rareBound})
                                           : random.Below(64);
   const size_t malformedOneIn = random.Pick<size_t>({2, 10, 1000000});
   std::string piece;
@@ -228,10 +229,12 @@ std::string GeneratedText(HostileRandom& random, bool crowded) {
   return text;
 }
 
-// Streams the host never should send: unknown types, empty and huge payloads,
-// lengths at and past every bound, malformed UTF-8 and UTF-16 bytes, exit
-// payloads of every shape, a stream cut inside a message and a length past the
-// limit followed by messages that must not count; all of it split into reads
+// Streams the host never should send: unknown types, empty payloads and ones
+// around the read size, a message of the largest length that never comes
+// whole, malformed UTF-8 and UTF-16 bytes, exit payloads of every shape, a
+// stream cut inside a message and a length past the limit followed by
+// messages that must not count (the limit itself is exact in
+// AcceptsExactlyTheLimitAndBreaksAboveIt); all of it split into reads
 // of every size, as the relay reads the pipe. What the relay prints must be the
 // output payloads as they came when well-formed and as the system decodes them
 // when not, always well-formed UTF-8; the run result is the last exit message
@@ -289,7 +292,8 @@ TEST(MessageReader, HostileStreams) {
       const size_t start = sent.size() > 1 ? sent[sent.size() - 2].end : 0;
       stream.resize(start + random.Below(sent.back().end - start));
     } else if (ending == 3) {
-      stream += Header(random.Pick({kOutputMessage, kExitMessage}), kMaxPayloadBytes - static_cast<uint32_t>(random.Below(2)));
+      stream += Header(random.Pick({kOutputMessage, kExitMessage}),
+                       kMaxPayloadBytes - static_cast<uint32_t>(random.Below(2)));
       stream += std::string(random.Below(20000), 'p') + Message(kExitMessage, "0");
     } else if (ending == 2) {
       brokenAt = stream.size();
@@ -352,7 +356,8 @@ TEST(MessageReader, HostileStreams) {
     std::string printed(GetFileSize(file.Get(), nullptr), '\0');
     ASSERT_NE(SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     DWORD got = 0;
-    ASSERT_TRUE(printed.empty() || ReadFile(file.Get(), printed.data(), static_cast<DWORD>(printed.size()), &got, nullptr));
+    ASSERT_TRUE(printed.empty() ||
+                ReadFile(file.Get(), printed.data(), static_cast<DWORD>(printed.size()), &got, nullptr));
     EXPECT_EQ(taken, lastRead) << "stopped reading after " << readsMade << " of " << reads.size() << " reads";
     EXPECT_EQ(printer.result, expectedResult);
     EXPECT_EQ(reader.Broken(), brokenAt != std::string::npos && lastRead >= brokenAt + kMessageHeaderBytes);

@@ -205,7 +205,8 @@ GeneratedPath HostilePath(HostileRandom& random) {
                                         : random.NearBound({3, 4, 5, 259, 260, 519, 520, 31999, 32000, 32001, 40000});
   bool bodyStarted = false;
   while (path.size() + trailing < length) {
-    std::wstring piece = random.HostileText(std::min<size_t>(random.Between(1, 80), length - trailing - path.size()), 3);
+    const size_t room = length - trailing - path.size();
+    std::wstring piece = random.HostileText(std::min<size_t>(random.Between(1, 80), room), 3);
     for (wchar_t& c : piece) c = c == L'"' || c == L':' ? L'_' : c == L'\\' ? L'/' : c;
     path += piece;
     bodyStarted = true;
@@ -257,7 +258,8 @@ TEST(IsAcceptedPath, HostilePathsFromExplorer) {
       EXPECT_EQ(item.References(), 1u) << "the item was not released";
     }
 
-    const int tool = random.OneIn(8) ? random.Pick<int>({-1, kToolCount, INT_MIN, INT_MAX}) : static_cast<int>(random.Below(kToolCount));
+    const int tool = random.OneIn(8) ? random.Pick<int>({-1, kToolCount, INT_MIN, INT_MAX})
+                                     : static_cast<int>(random.Below(kToolCount));
     if (generated.accepted && tool >= 0 && tool < kToolCount) {
       const std::wstring commandLine = L"\"" + host + L"\" " + FileParameters(tool, path);
       int count = 0;

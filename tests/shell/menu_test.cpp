@@ -234,8 +234,8 @@ TEST_F(ShellMenu, HostileSettingsShowOrHideTheMenuAndChooseTitles) {
     const std::wstring title = TakeText(text);
     const bool mayTake = localeRead.outcome != ExpectedStringRead::kFails && !localeRead.text.empty();
     const bool mayIgnore = localeRead.outcome != ExpectedStringRead::kText || localeRead.text.empty();
-    EXPECT_TRUE((mayTake && (title == titleOf(localeRead.text, tool) || title == titleOf(localeRead.otherText, tool))) ||
-                (mayIgnore && title == titleOf(fallbackCode, tool)))
+    const bool takenTitle = title == titleOf(localeRead.text, tool) || title == titleOf(localeRead.otherText, tool);
+    EXPECT_TRUE((mayTake && takenTitle) || (mayIgnore && title == titleOf(fallbackCode, tool)))
         << ToUtf8(title) << " for " << testing::PrintToString(localeRead.text);
     if (HasFailure()) break;
   }

@@ -133,8 +133,8 @@ GeneratedMode HostileModeWord(HostileRandom& random) {
 std::wstring HostileIdentifier(HostileRandom& random, bool& empty) {
   empty = random.OneIn(3);
   if (empty) return Blanks(random, Count(random));
-  return Blanks(random, Count(random)) + Word(random, random.OneIn(10) ? random.Between(127, 32000) : random.Below(40)) +
-         Blanks(random, Count(random));
+  const size_t length = random.OneIn(10) ? random.Between(127, 32000) : random.Below(40);
+  return Blanks(random, Count(random)) + Word(random, length) + Blanks(random, Count(random));
 }
 
 // Command lines the host never builds: no arguments, one, the two that count

@@ -126,7 +126,8 @@ class HostileRandom {
     switch (Below(4)) {
       case 0: return std::string(1, static_cast<char>(Between(0x01, 0x7f)));
       case 1: return Pick<const char*>({"\xc3\xa9", "\xc2\x80", "\xdf\xbf"});
-      case 2: return Pick<const char*>({"\xe6\x97\xa5", "\xe0\xa0\x80", "\xef\xbf\xbd", "\xee\x80\x80", "\xef\xbf\xbf"});
+      case 2:
+        return Pick<const char*>({"\xe6\x97\xa5", "\xe0\xa0\x80", "\xef\xbf\xbd", "\xee\x80\x80", "\xef\xbf\xbf"});
       default: return Pick<const char*>({"\xf0\x9f\x98\x80", "\xf0\x90\x80\x80", "\xf4\x8f\xbf\xbf"});
     }
   }

@@ -56,7 +56,8 @@ inline RegistryValueData HostileRegistryValue(HostileRandom& random, const std::
       break;
     case 4:
       value.bytes = units + nul;
-      value.type = random.Pick<DWORD>({REG_EXPAND_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_NONE, REG_LINK, 0x7fff});
+      value.type =
+          random.Pick<DWORD>({REG_EXPAND_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_NONE, REG_LINK, 0x7fff});
       if (value.type == REG_MULTI_SZ) value.bytes += nul;
       value.form = "another type, the same text";
       break;

@@ -132,7 +132,8 @@ void RemoveTree(const std::wstring& directory) {
 // Creates every folder of path that is missing below its first `from` units
 // (a folder known to exist); false when one cannot be made.
 bool CreateFolders(const std::wstring& path, size_t from = 3) {
-  for (size_t at = path.find_first_of(L"\\/", from); at != std::wstring::npos; at = path.find_first_of(L"\\/", at + 1)) {
+  for (size_t at = path.find_first_of(L"\\/", from); at != std::wstring::npos;
+       at = path.find_first_of(L"\\/", at + 1)) {
     CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
   }
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -185,8 +186,8 @@ GeneratedAliasFolder HostileAliasFolder(HostileRandom& random, const std::wstrin
       folder.alias = std::wstring(L"%LOCALAPPDATA%") + kAliasTail;
       break;
     case 4:  // relative to the working directory or its drive
-      folder.value = random.Pick<const wchar_t*>({L"rel", L".", L"rel\\..\\rel2", L"C:rel", L"\\vantorel-hostile-rooted",
-                                                  L"", L"%TEMP%", L" C:\\x"});
+      folder.value = random.Pick<const wchar_t*>({L"rel", L".", L"rel\\..\\rel2", L"C:rel",
+                                                  L"\\vantorel-hostile-rooted", L"", L"%TEMP%", L" C:\\x"});
       folder.alias = folder.value + kAliasTail;
       break;
     case 5:  // quoted, or with text no file name can hold
@@ -242,7 +243,7 @@ TEST(FindHostExecutable, HostileModulePathsAndAliasFolders) {
                         AppendToServerPath(server, kHostFileName);
     EXPECT_TRUE((served ? std::wstring(server.text) : L"") == module.libraryHost) << "the server's cut differs";
 
-    if (random.OneIn(10)) {
+    if (random.OneIn(16)) {
       const GeneratedAliasFolder folder = HostileAliasFolder(random, root);
       SCOPED_TRACE(testing::Message() << "LOCALAPPDATA " << (folder.unset ? "unset" : "") << " of "
                                       << folder.value.size() << " units, alias of " << folder.expandedUnits);

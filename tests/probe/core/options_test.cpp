@@ -117,11 +117,13 @@ std::wstring NoiseArgument(HostileRandom& random, bool crowded) {
   }
 }
 
-// Text that cannot extend a number before it: it starts with none of "0-9 . e E + -".
-std::wstring Tail(HostileRandom& random) {
+// Text that cannot extend the number before it: it starts with none of
+// "0-9 . e E + -", nor with a blank where no number came (a value may begin with blanks).
+std::wstring Tail(HostileRandom& random, const std::wstring& number) {
   if (random.OneIn(3)) return L"";
-  std::wstring tail(1, random.Pick({L'x', L'%', L'"', L' ', L'\t', L'\xd800', L'\xdc00', L'\x0661', L'\xff11', L'/'}));
-  return tail + random.HostileText(random.Below(8), 2);
+  wchar_t first = random.Pick({L'x', L'%', L'"', L' ', L'\t', L'\xd800', L'\xdc00', L'\x0661', L'\xff11', L'/'});
+  if (number.find_first_not_of(L" \t") == std::wstring::npos && (first == L' ' || first == L'\t')) first = L'x';
+  return first + random.HostileText(random.Below(8), 2);
 }
 
 struct Number {
@@ -178,7 +180,8 @@ Integer IntegerValue(HostileRandom& random, bool crowded) {
     default:
       return random.Pick<Integer>({{L"", 0}, {L"+-1", 0}, {L"first", 0}, {L"0x10", 0}, {L"\xff11", 0},
                                    {L"\x0661", 0}, {L"-", 0}, {std::wstring(5000, L'9'), INT32_MAX},
-                                   {L"-" + std::wstring(5000, L'9'), INT32_MIN}, {std::wstring(5000, L'0') + L"12", 12}});
+                                   {L"-" + std::wstring(5000, L'9'), INT32_MIN},
+                                   {std::wstring(5000, L'0') + L"12", 12}});
   }
 }
 
@@ -239,19 +242,19 @@ TEST(ParseOptions, HostileCommandLines) {
       switch (random.Below(6)) {
         case 0: {
           const Number value = DecimalValue(random, crowded);
-          args.insert(args.end(), {L"--minutes", value.text + Tail(random)});
+          args.insert(args.end(), {L"--minutes", value.text + Tail(random, value.text)});
           minutes = value.value;
           break;
         }
         case 1: {
           const Number value = DecimalValue(random, crowded);
-          args.insert(args.end(), {L"--limit", value.text + Tail(random)});
+          args.insert(args.end(), {L"--limit", value.text + Tail(random, value.text)});
           limit = value.value;
           break;
         }
         case 2: {
           const Integer value = IntegerValue(random, crowded);
-          args.insert(args.end(), {L"--adapter", value.text + Tail(random)});
+          args.insert(args.end(), {L"--adapter", value.text + Tail(random, value.text)});
           adapter = value.value;
           break;
         }
@@ -283,7 +286,8 @@ TEST(ParseOptions, HostileCommandLines) {
     EXPECT_EQ(options.adapter, adapter);
     const size_t dirLength = wcsnlen(options.dir, kDirCapacity);
     ASSERT_LT(dirLength, static_cast<size_t>(kDirCapacity)) << "folder without its terminator";
-    EXPECT_TRUE(std::wstring(options.dir, dirLength) == dir) << "folder of " << dirLength << " units, meant " << dir.size();
+    EXPECT_TRUE(std::wstring(options.dir, dirLength) == dir)
+        << "folder of " << dirLength << " units, meant " << dir.size();
     EXPECT_TRUE(std::isfinite(options.minutes) && std::isfinite(options.limit));
     if (HasFailure()) break;
   }
