@@ -10,6 +10,7 @@
 #include "cli/cli_text_table.h"
 #include "cli/command_line.h"
 #include "cli/console_output.h"
+#include "cli/message_printer.h"
 #include "cli/message_reader.h"
 #include "common/host/host_executable.h"
 #include "common/locale/select_locale_row.h"
@@ -111,41 +112,10 @@ Connection WaitForConnection(Relay& relay) {
   }
 }
 
-// Output messages that follow each other go out in one write: the text is the
-// same as one write per message (each payload is still checked on its own), but
-// a stream of small messages no longer costs a system call each.
-struct Printer {
-  std::string pending;
-  int result = -1;
-
-  void Flush() {
-    WriteOutUtf8(pending);
-    pending.clear();
-  }
-
-  void Handle(const PipeMessage& message) {
-    switch (message.type) {
-      case kOutputMessage:
-        if (pending.empty()) ClearStatusLine();
-        AppendCleanUtf8(pending, message.payload);
-        break;
-      case kStatusMessage:
-        Flush();
-        ShowStatusLine(Utf8ToWide(message.payload));
-        break;
-      case kExitMessage:
-        result = ParseExitPayload(message.payload);
-        break;
-      default:
-        break;
-    }
-  }
-};
-
 // Prints what the host sends until its exit message, the end of the stream, a
 // broken stream or an interrupt. Returns the run result, -1 when none came.
 int ReadMessages(Relay& relay) {
-  Printer printer;
+  MessagePrinter printer;
   MessageReader reader;
   std::vector<char> buffer(kReadBufferBytes);
   while (!Interrupted()) {
@@ -165,14 +135,7 @@ int ReadMessages(Relay& relay) {
       }
       if (!GetOverlappedResult(relay.pipe, &read, &received, FALSE)) break;
     }
-    if (received > 0) {
-      reader.Append(buffer.data(), received);
-      PipeMessage message;
-      while (reader.Next(message)) printer.Handle(message);
-      printer.Flush();
-      if (reader.Broken()) break;
-    }
-    if (printer.result >= 0) break;
+    if (received > 0 && !PrintReceived(reader, printer, buffer.data(), received)) break;
   }
   return printer.result;
 }

@@ -13,8 +13,10 @@ constexpr DWORD kMenuSettingUnits = 8;
 bool MenuSwitchedOff() {
   wchar_t value[kMenuSettingUnits] = {};
   DWORD size = sizeof(value);
-  const LSTATUS status =
-      RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kExplorerMenuValue, RRF_RT_REG_SZ, nullptr, value, &size);
+  // RRF_NOEXPAND: the host writes REG_SZ, and a REG_EXPAND_SZ value expanded by
+  // the call has been seen written past the buffer.
+  const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kExplorerMenuValue,
+                                      RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, value, &size);
   return status == ERROR_SUCCESS && value[0] == L'0' && value[1] == L'\0';
 }
 

@@ -22,12 +22,26 @@ std::wstring ModulePath(HMODULE module, DWORD capacity) {
   return std::wstring(buffer.data(), length);
 }
 
+// A drive path ("C:\..." or "C:/...") or one that begins with two backslashes
+// (a share or a "\\?\" path). Anything else is found relative to a directory
+// or drive the user happens to stand in: an unset LOCALAPPDATA leaves its name
+// in the text, and that relative path must never start a program.
+bool IsFullyQualified(const wchar_t* path) {
+  const bool letter = (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+  if (letter && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
+  return path[0] == L'\\' && path[1] == L'\\';
+}
+
 }  // namespace
 
 std::wstring FindHostExecutable(CallerKind kind, HMODULE module) {
   wchar_t alias[kHostPathUnits] = {};
   const DWORD expanded = ExpandEnvironmentStringsW(kHostAliasPath, alias, kHostPathUnits);
-  if (expanded >= 1 && expanded <= kHostPathUnits && GetFileAttributesW(alias) != INVALID_FILE_ATTRIBUTES) {
+  const DWORD attributes = expanded >= 1 && expanded <= kHostPathUnits && IsFullyQualified(alias)
+                               ? GetFileAttributesW(alias)
+                               : INVALID_FILE_ATTRIBUTES;
+  // A folder of that name is no program to start.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return alias;
   }
   const DWORD capacity = kind == CallerKind::Program ? 32767 : kHostPathUnits;

@@ -1,5 +1,6 @@
 #include "common/locale/select_locale_row.h"
 
+#include <cwchar>
 #include <new>
 
 #include "common/host/host_executable.h"
@@ -12,9 +13,12 @@ void ReadLocaleCode(LocaleCodeBuffer& code, PreferredLanguagesFunction preferred
   ZeroMemory(code, sizeof(code));
   DWORD bytes = sizeof(code);
   // A value that does not fit with its terminator fails here and counts as absent.
-  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue, RRF_RT_REG_SZ, nullptr, code, &bytes) ==
-          ERROR_SUCCESS &&
-      code[0] != L'\0') {
+  // RRF_NOEXPAND: the host writes REG_SZ, and a REG_EXPAND_SZ value expanded by
+  // the call has been seen written past the buffer. A value of an odd byte
+  // count can come back without a terminator: it counts as absent too.
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue, RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, code,
+                   &bytes) == ERROR_SUCCESS &&
+      code[0] != L'\0' && wmemchr(code, L'\0', kLocaleCodeUnits) != nullptr) {
     return;
   }
 

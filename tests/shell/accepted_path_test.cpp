@@ -1,11 +1,19 @@
 #include "shell/accepted_path.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
+#include <vector>
 
+#include "shell/launch_host.h"
 #include "shell/selection.h"
 #include "shell/tool_rules.h"
+#include "shell/tool_table.h"
+#include "tests/support/hostile_input.h"
 
 namespace {
 
@@ -96,6 +104,178 @@ TEST(IsPlainFolder, OnlyAFolderThatIsNoStream) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.attributes);
     EXPECT_EQ(IsPlainFolder(c.attributes), c.plain);
+  }
+}
+
+// One selected item as Explorer hands it over: a file-system item whose
+// display name is whatever the test says.
+class NamedItem final : public IShellItem, public IShellItemArray {
+ public:
+  explicit NamedItem(const std::wstring& name) : name_(name) {}
+
+  IFACEMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (IsEqualIID(riid, IID_IShellItem)) {
+      *object = static_cast<IShellItem*>(this);
+    } else if (IsEqualIID(riid, IID_IShellItemArray)) {
+      *object = static_cast<IShellItemArray*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  // Lives on the test's stack: the counts are kept only to be checked.
+  IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  IFACEMETHODIMP_(ULONG) Release() override { return --references_; }
+  ULONG References() const { return references_; }
+
+  // IShellItem
+  IFACEMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** object) override { return Refuse(object); }
+  IFACEMETHODIMP GetParent(IShellItem** parent) override { return Refuse(reinterpret_cast<void**>(parent)); }
+  IFACEMETHODIMP GetDisplayName(SIGDN, LPWSTR* name) override {
+    const size_t bytes = (name_.size() + 1) * sizeof(wchar_t);
+    *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (*name == nullptr) return E_OUTOFMEMORY;
+    memcpy(*name, name_.c_str(), bytes);
+    return S_OK;
+  }
+  IFACEMETHODIMP GetAttributes(SFGAOF mask, SFGAOF* attributes) override {
+    *attributes = SFGAO_FILESYSTEM & mask;
+    return *attributes == mask ? S_OK : S_FALSE;
+  }
+  IFACEMETHODIMP Compare(IShellItem*, SICHINTF, int* order) override {
+    *order = 1;
+    return S_FALSE;
+  }
+
+  // IShellItemArray
+  IFACEMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** object) override { return Refuse(object); }
+  IFACEMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** object) override { return Refuse(object); }
+  IFACEMETHODIMP GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF* attributes) override {
+    *attributes = 0;
+    return E_NOTIMPL;
+  }
+  IFACEMETHODIMP GetCount(DWORD* count) override {
+    *count = 1;
+    return S_OK;
+  }
+  IFACEMETHODIMP GetItemAt(DWORD index, IShellItem** item) override {
+    *item = nullptr;
+    if (index != 0) return E_INVALIDARG;
+    *item = static_cast<IShellItem*>(this);
+    AddRef();
+    return S_OK;
+  }
+  IFACEMETHODIMP EnumItems(IEnumShellItems** items) override { return Refuse(reinterpret_cast<void**>(items)); }
+
+ private:
+  static HRESULT Refuse(void** object) {
+    if (object != nullptr) *object = nullptr;
+    return E_NOTIMPL;
+  }
+  std::wstring name_;
+  ULONG references_ = 1;
+};
+
+struct GeneratedPath {
+  std::wstring path;
+  bool accepted;
+};
+
+// A path as Explorer (or something posing as it) may hand it over: a drive
+// start or one of the starts that are no plain drive path (shares, device and
+// long-path prefixes, a drive without its backslash, the characters next to
+// the letter ranges), folders of hostile text, lengths next to MAX_PATH, the
+// 520-unit buffers and the 32,000-unit limit, trailing backslashes, and now
+// and then a quote or a stream colon.
+GeneratedPath HostilePath(HostileRandom& random) {
+  std::wstring path;
+  bool drive = !random.OneIn(3);
+  if (drive) {
+    path = std::wstring(1, static_cast<wchar_t>((random.OneIn(2) ? L'A' : L'a') + random.Below(26))) + L":\\";
+  } else {
+    path = random.Pick<const wchar_t*>({L"\\\\server\\share\\", L"\\\\?\\C:\\", L"\\\\.\\", L"C:", L"C:/", L"1:\\",
+                                        L"\u00c4:\\", L"C:\\\\", L"\\", L"", L"C", L"\\\\", L":\\", L"C;\\", L"@:\\",
+                                        L"[:\\", L"`:\\", L"{:\\", L"\\??\\C:\\", L"\xd800:\\", L"C\xdc00\\"});
+  }
+  const size_t trailing = random.OneIn(3) ? random.Between(1, 3) : 0;
+  const size_t length = random.OneIn(3) ? random.Below(40)
+                                        : random.NearBound({3, 4, 5, 259, 260, 519, 520, 31999, 32000, 32001, 40000});
+  bool bodyStarted = false;
+  while (path.size() + trailing < length) {
+    const size_t room = length - trailing - path.size();
+    std::wstring piece = random.HostileText(std::min<size_t>(random.Between(1, 80), room), 3);
+    for (wchar_t& c : piece) c = c == L'"' || c == L':' ? L'_' : c == L'\\' ? L'/' : c;
+    path += piece;
+    bodyStarted = true;
+    if (path.size() + trailing + 1 < length && random.OneIn(3)) path += L'\\';
+  }
+  const bool backslashAfterDrive = drive && !bodyStarted && trailing > 0;
+  path.append(trailing, L'\\');
+  bool refused = false;
+  if (random.OneIn(10) && !path.empty()) {  // a quote anywhere
+    path[random.Below(path.size())] = L'"';
+    refused = true;
+  } else if (random.OneIn(10) && path.size() > 2) {  // a stream name (or any colon past the drive)
+    path[random.Between(2, path.size() - 1)] = L':';
+    refused = true;
+  }
+  return {path, drive && !refused && !backslashAfterDrive && path.size() >= 4 && path.size() <= 32000};
+}
+
+// Paths of every hostile shape as Explorer hands them over, against the rules
+// a path must pass before it reaches the host, and the host's own reading of
+// its command line: only a plain drive path of 4 to 32,000 units without a
+// quote or a colon past the drive is selected (through the selection Explorer
+// passes as well as on its own); its launch parameters must split back into
+// exactly "--file", the verb and that path, whatever its characters and
+// trailing backslashes; anything else, or a tool id out of range, is refused
+// before a launch.
+TEST(IsAcceptedPath, HostilePathsFromExplorer) {
+  const std::wstring host = L"C:\\Program Files\\Vantorel App\\Vantorel.exe";
+  const uint64_t seed = HostileSeed();
+  const size_t kCases = HostileCaseCount(3000);
+  for (size_t index = 0; index < kCases; ++index) {
+    SCOPED_TRACE(HostileCaseName(seed, index));
+    HostileRandom random(seed, index);
+    const GeneratedPath generated = HostilePath(random);
+    const std::wstring& path = generated.path;
+    SCOPED_TRACE(testing::Message() << "path of " << path.size() << " units starting "
+                                    << testing::PrintToString(path.substr(0, 12)));
+    EXPECT_EQ(IsAcceptedPath(path.c_str()), generated.accepted);
+
+    {
+      NamedItem item(path);
+      SelectedItem selected;
+      EXPECT_EQ(GetSingleSelectedItem(&item, selected), generated.accepted);
+      EXPECT_EQ(selected.path != nullptr, generated.accepted);
+      if (selected.path) {
+        EXPECT_TRUE(std::wstring(selected.path.get()) == path);
+      }
+      selected = {};
+      EXPECT_EQ(item.References(), 1u) << "the item was not released";
+    }
+
+    const int tool = random.OneIn(8) ? random.Pick<int>({-1, kToolCount, INT_MIN, INT_MAX})
+                                     : static_cast<int>(random.Below(kToolCount));
+    if (generated.accepted && tool >= 0 && tool < kToolCount) {
+      const std::wstring commandLine = L"\"" + host + L"\" " + FileParameters(tool, path);
+      int count = 0;
+      wchar_t** argv = CommandLineToArgvW(commandLine.c_str(), &count);
+      ASSERT_NE(argv, nullptr);
+      std::vector<std::wstring> arguments(argv, argv + count);
+      LocalFree(argv);
+      ASSERT_EQ(arguments.size(), 4u);
+      EXPECT_TRUE(arguments[0] == host);
+      EXPECT_TRUE(arguments[1] == L"--file");
+      EXPECT_TRUE(arguments[2] == kToolVerbs[tool]);
+      EXPECT_TRUE(arguments[3] == path) << "the host reads another path";
+    } else {
+      EXPECT_EQ(LaunchHostForPath(tool, path.c_str()), E_INVALIDARG);
+    }
+    if (HasFailure()) break;
   }
 }
 

@@ -2,7 +2,10 @@
 // per-user settings, their titles and their icons.
 #include <gtest/gtest.h>
 
+#include "common/locale/select_locale_row.h"
+#include "shell/menu_title_table.h"
 #include "tests/shell/shell_server.h"
+#include "tests/support/hostile_registry.h"
 #include "tests/support/utf8.h"
 
 namespace {
@@ -178,6 +181,63 @@ TEST_F(ShellMenu, NullOutPointersAreRefused) {
     EXPECT_EQ(command->GetFlags(nullptr), E_POINTER);
     EXPECT_EQ(command->GetCanonicalName(nullptr), E_POINTER);
     EXPECT_EQ(command->GetToolTip(nullptr, nullptr), E_NOTIMPL);
+  }
+}
+
+// Both values the host writes, as no careful host writes them, read by the
+// DLL the way Explorer drives it: "explorer_menu" of every registry type,
+// without its terminator, at exactly its 16-byte buffer and past it, empty,
+// with an odd byte or text after an early terminator; "locale_code" the same
+// way at its 170 bytes. Only the REG_SZ text "0" may hide the menu, and a
+// title must come from the row of the code as written (up to its terminator)
+// or, when the value cannot be read whole, from Windows' preferred language:
+// never from a cut or overrun code, never a crash.
+TEST_F(ShellMenu, HostileSettingsShowOrHideTheMenuAndChooseTitles) {
+  ComPtr<IShellItemArray> items = Selection({folder_});
+  ASSERT_TRUE(items);
+  ComPtr<IExplorerCommand> root = CreateRoot();
+  std::vector<ComPtr<IExplorerCommand>> tools = Tools();
+  ASSERT_TRUE(root);
+  ASSERT_EQ(tools.size(), 7u);
+  DeleteUserValue(kVantorelKey, L"locale_code");
+  const std::wstring fallbackCode = SelectLocaleRow(kMenuTitleTable).code;  // Windows' preferred language
+  auto titleOf = [](const std::wstring& code, int tool) -> std::wstring {
+    return kMenuTitleTable[MatchLocaleRow(code.c_str(), kMenuTitleTable, std::size(kMenuTitleTable))].titles[tool];
+  };
+
+  const uint64_t seed = HostileSeed();
+  const size_t kCases = HostileCaseCount(800);
+  for (size_t index = 0; index < kCases; ++index) {
+    SCOPED_TRACE(HostileCaseName(seed, index));
+    HostileRandom random(seed, index);
+    const RegistryValueData menu = HostileRegistryValue(random, HostileMenuText(random));
+    const RegistryValueData locale = HostileRegistryValue(random, HostileLocaleText(random));
+    SCOPED_TRACE(testing::Message() << "explorer_menu " << menu.form << ", type " << menu.type << ", "
+                                    << menu.bytes.size() << " bytes; locale_code " << locale.form << ", type "
+                                    << locale.type << ", " << locale.bytes.size() << " bytes");
+    ASSERT_EQ(WriteRegistryValue(kVantorelKey, L"explorer_menu", menu), ERROR_SUCCESS);
+    ASSERT_EQ(WriteRegistryValue(kVantorelKey, L"locale_code", locale), ERROR_SUCCESS);
+
+    const ExpectedStringRead menuRead = ExpectStringRead(menu, 16);
+    const bool mayHide = menuRead.outcome != ExpectedStringRead::kFails &&
+                         (menuRead.text == L"0" || menuRead.otherText == L"0");
+    const bool mayShow = !(menuRead.outcome == ExpectedStringRead::kText && menuRead.text == L"0");
+    EXPCMDSTATE state = 12345;
+    ASSERT_EQ(root->GetState(items.Get(), FALSE, &state), S_OK);
+    EXPECT_TRUE((state == ECS_HIDDEN && mayHide) || (state == ECS_ENABLED && mayShow))
+        << "state " << state << " for " << testing::PrintToString(menuRead.text);
+
+    const ExpectedStringRead localeRead = ExpectStringRead(locale, sizeof(LocaleCodeBuffer));
+    const int tool = static_cast<int>(random.Below(7));
+    LPWSTR text = nullptr;
+    ASSERT_EQ(tools[tool]->GetTitle(nullptr, &text), S_OK);
+    const std::wstring title = TakeText(text);
+    const bool mayTake = localeRead.outcome != ExpectedStringRead::kFails && !localeRead.text.empty();
+    const bool mayIgnore = localeRead.outcome != ExpectedStringRead::kText || localeRead.text.empty();
+    const bool takenTitle = title == titleOf(localeRead.text, tool) || title == titleOf(localeRead.otherText, tool);
+    EXPECT_TRUE((mayTake && takenTitle) || (mayIgnore && title == titleOf(fallbackCode, tool)))
+        << ToUtf8(title) << " for " << testing::PrintToString(localeRead.text);
+    if (HasFailure()) break;
   }
 }
 

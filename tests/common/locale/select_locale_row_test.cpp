@@ -7,6 +7,7 @@
 #include "cli/cli_text_table.h"
 #include "common/host/host_executable.h"
 #include "shell/menu_title_table.h"
+#include "tests/support/hostile_registry.h"
 
 namespace {
 
@@ -150,6 +151,49 @@ TEST(LocaleTables, BothTablesListTheCodesInOrder) {
     SCOPED_TRACE(row);
     EXPECT_STREQ(kCliTextTable[row].code, kLocaleCodes[row]);
     EXPECT_STREQ(kMenuTitleTable[row].code, kLocaleCodes[row]);
+  }
+}
+
+// Values of "locale_code" as no careful host writes them: REG_SZ without its
+// terminator, at exactly the 170-byte buffer and just past it, with an odd
+// byte, with text after an early terminator; other string types, numbers and
+// binary data holding the same text; empty values; codes of every hostile kind.
+// A value must be taken whole (up to its terminator) or ignored for Windows'
+// preferred language: never cut, never read past the buffer. Both callers'
+// tables then land on the row of the code that was read.
+TEST(SelectLocaleRow, HostileSettings) {
+  SavedRegistryValue saved(kSettingsKey, kLocaleCodeValue);
+  fake = {};
+  fake.list = std::wstring(L"fr-FR") + L'\0';
+  const uint64_t seed = HostileSeed();
+  const size_t kCases = HostileCaseCount(1500);
+  for (size_t index = 0; index < kCases; ++index) {
+    SCOPED_TRACE(HostileCaseName(seed, index));
+    HostileRandom random(seed, index);
+    const RegistryValueData value = HostileRegistryValue(random, HostileLocaleText(random));
+    SCOPED_TRACE(testing::Message() << value.form << ", type " << value.type << ", " << value.bytes.size() << " bytes");
+    ASSERT_EQ(WriteRegistryValue(kSettingsKey, kLocaleCodeValue, value), ERROR_SUCCESS);
+
+    LocaleCodeBuffer code;
+    memset(code, 0x5a, sizeof(code));
+    ReadLocaleCode(code, &FakePreferredLanguages);
+    const size_t length = wcsnlen(code, kLocaleCodeUnits);
+    ASSERT_LT(length, kLocaleCodeUnits) << "code without its terminator";
+    const std::wstring read(code, length);
+
+    const ExpectedStringRead expected = ExpectStringRead(value, sizeof(LocaleCodeBuffer));
+    const bool mayTake = expected.outcome != ExpectedStringRead::kFails;
+    const bool mayIgnore = expected.outcome != ExpectedStringRead::kText || expected.text.empty();
+    EXPECT_TRUE((mayTake && !read.empty() && (read == expected.text || read == expected.otherText)) ||
+                (mayIgnore && read == L"fr-FR"))
+        << "read " << testing::PrintToString(read) << " (" << length << " units), written "
+        << testing::PrintToString(expected.text) << " (" << expected.text.size() << " units)";
+
+    EXPECT_EQ(&SelectLocaleRow(kCliTextTable, &FakePreferredLanguages) - kCliTextTable,
+              static_cast<ptrdiff_t>(MatchLocaleRow(code, kCliTextTable, std::size(kCliTextTable))));
+    EXPECT_EQ(&SelectLocaleRow(kMenuTitleTable, &FakePreferredLanguages) - kMenuTitleTable,
+              static_cast<ptrdiff_t>(MatchLocaleRow(code, kMenuTitleTable, std::size(kMenuTitleTable))));
+    if (HasFailure()) break;
   }
 }
 

@@ -1,0 +1,145 @@
+#pragma once
+
+// Seeded generator for the hostile-input tables: every input from outside
+// (command lines, the host's pipe stream, registry values, paths) is tried with
+// thousands of generated cases. One seed makes a whole run; the case index makes
+// one case, so a failure names both and replays exactly:
+//   VANTOREL_HOSTILE_SEED=<seed> <test program> --gtest_filter=<test>
+// A failing case stops its table, so one fault is reported once.
+// The generator is our own (splitmix64), not <random>'s distributions, so a seed
+// gives the same cases with every compiler and standard library.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+
+#include <gtest/gtest.h>
+
+inline constexpr uint64_t kDefaultHostileSeed = 0x5EEDC0DE2024ull;
+
+// VANTOREL_HOSTILE_SEED (decimal or 0x hex) or the fixed default.
+inline uint64_t HostileSeed() {
+  char text[64] = {};
+  const DWORD length = GetEnvironmentVariableA("VANTOREL_HOSTILE_SEED", text, sizeof(text));
+  if (length == 0 || length >= sizeof(text)) return kDefaultHostileSeed;
+  char* end = nullptr;
+  const unsigned long long seed = strtoull(text, &end, 0);
+  return end != text ? seed : kDefaultHostileSeed;
+}
+
+// How many cases a table tries: its own count, or VANTOREL_HOSTILE_CASES for a
+// longer hunt (or a quicker look) than the everyday run.
+inline size_t HostileCaseCount(size_t everyday) {
+  char text[32] = {};
+  const DWORD length = GetEnvironmentVariableA("VANTOREL_HOSTILE_CASES", text, sizeof(text));
+  if (length == 0 || length >= sizeof(text)) return everyday;
+  const unsigned long long count = strtoull(text, nullptr, 10);
+  return count > 0 ? static_cast<size_t>(count) : everyday;
+}
+
+class HostileRandom {
+ public:
+  // The generator of one case: derived from the run's seed and the case index.
+  HostileRandom(uint64_t seed, uint64_t caseIndex) : state_(seed ^ (caseIndex * 0x9E3779B97F4A7C15ull)) { Next(); }
+
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // 0 to count - 1 (0 when count is 0).
+  size_t Below(size_t count) { return count == 0 ? 0 : static_cast<size_t>(Next() % count); }
+  // lowest to highest, both included.
+  size_t Between(size_t lowest, size_t highest) { return lowest + Below(highest - lowest + 1); }
+  bool OneIn(size_t count) { return Below(count) == 0; }
+  template <class T>
+  T Pick(std::initializer_list<T> choices) {
+    return choices.begin()[Below(choices.size())];
+  }
+  template <class T, size_t N>
+  const T& PickFrom(const T (&choices)[N]) {
+    return choices[Below(N)];
+  }
+  // A length at or next to one of the bounds: bound - 1, bound or bound + 1.
+  size_t NearBound(std::initializer_list<size_t> bounds) {
+    const size_t bound = Pick(bounds);
+    const size_t offset = Below(3);
+    return bound + offset >= 1 ? bound + offset - 1 : 0;
+  }
+
+  // One UTF-16 unit or pair of a kind that breaks careless text handling:
+  // controls, quotes and backslashes, non-ASCII, pairs, lone surrogates of
+  // both halves, non-characters. Never NUL.
+  std::wstring HostileUnit() {
+    switch (Below(12)) {
+      case 0: return std::wstring(1, static_cast<wchar_t>(Between(1, 0x1f)));
+      case 1: return std::wstring(1, Pick({L'"', L'\\', L'/', L':', L'%', L'\x7f'}));
+      case 2: return std::wstring(1, static_cast<wchar_t>(Between(0x80, 0x7ff)));
+      case 3: return std::wstring(1, static_cast<wchar_t>(Between(0x800, 0xd7ff)));
+      case 4: return std::wstring(1, static_cast<wchar_t>(Between(0xe000, 0xfffd)));
+      case 5: return std::wstring(1, Pick({L'\xfffe', L'\xffff', L'\xfeff', L'\xfffd'}));
+      case 6: {  // a whole pair: a character beyond the BMP
+        const wchar_t pair[] = {static_cast<wchar_t>(Between(0xd800, 0xdbff)),
+                                static_cast<wchar_t>(Between(0xdc00, 0xdfff))};
+        return std::wstring(pair, 2);
+      }
+      case 7: return std::wstring(1, static_cast<wchar_t>(Between(0xd800, 0xdbff)));  // lone high
+      case 8: return std::wstring(1, static_cast<wchar_t>(Between(0xdc00, 0xdfff)));  // lone low
+      case 9: return std::wstring(1, Pick({L' ', L'\t', L'\x3000', L'\x2003', L'\xa0'}));
+      default: return std::wstring(1, static_cast<wchar_t>(Between(0x21, 0x7e)));
+    }
+  }
+  // length UTF-16 units (a pair may make it one longer): mostly plain, now and then hostile.
+  std::wstring HostileText(size_t length, size_t hostileOneIn = 4) {
+    std::wstring text;
+    while (text.size() < length) {
+      if (OneIn(hostileOneIn)) {
+        text += HostileUnit();
+      } else {
+        text += static_cast<wchar_t>(Between(0x21, 0x7e));
+      }
+    }
+    return text;
+  }
+
+  // Bytes that are not well-formed UTF-8: stray continuation bytes, cut
+  // sequences, overlong forms, encoded surrogates, values past U+10FFFF, FE/FF.
+  std::string MalformedUtf8() {
+    switch (Below(8)) {
+      case 0: return std::string(1, static_cast<char>(Between(0x80, 0xbf)));
+      case 1: return Pick<const char*>({"\xc3", "\xe6\x97", "\xf0\x9f\x98"});
+      case 2: return Pick<const char*>({"\xc0\xaf", "\xe0\x80\xaf", "\xf0\x80\x80\xaf", "\xc1\xbf"});
+      case 3: return Pick<const char*>({"\xed\xa0\x80", "\xed\xbf\xbf", "\xed\xa0\xbd\xed\xb8\x80"});
+      case 4: return Pick<const char*>({"\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xf8\x88\x80\x80\x80"});
+      case 5: return std::string(1, static_cast<char>(Pick({0xfe, 0xff})));
+      case 6: return std::string(1, static_cast<char>(Between(0xc2, 0xf4)));  // a lead without its tail
+      default: return std::string("\xe6\x97") + static_cast<char>(Between(0x00, 0x7f));  // tail cut by ASCII
+    }
+  }
+  // Well-formed UTF-8 of one character of any length, NUL excluded.
+  std::string WellFormedUtf8() {
+    switch (Below(4)) {
+      case 0: return std::string(1, static_cast<char>(Between(0x01, 0x7f)));
+      case 1: return Pick<const char*>({"\xc3\xa9", "\xc2\x80", "\xdf\xbf"});
+      case 2:
+        return Pick<const char*>({"\xe6\x97\xa5", "\xe0\xa0\x80", "\xef\xbf\xbd", "\xee\x80\x80", "\xef\xbf\xbf"});
+      default: return Pick<const char*>({"\xf0\x9f\x98\x80", "\xf0\x90\x80\x80", "\xf4\x8f\xbf\xbf"});
+    }
+  }
+
+ private:
+  uint64_t state_;
+};
+
+// What a failing case names so it can be replayed.
+inline std::string HostileCaseName(uint64_t seed, size_t caseIndex) {
+  char text[96];
+  snprintf(text, sizeof(text), "VANTOREL_HOSTILE_SEED=0x%llx case %llu", static_cast<unsigned long long>(seed),
+           static_cast<unsigned long long>(caseIndex));
+  return text;
+}
