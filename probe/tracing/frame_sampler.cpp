@@ -1,11 +1,12 @@
 #include "probe/tracing/frame_sampler.h"
 
 #include "probe/core/exit_codes.h"
+#include "probe/core/options.h"
 #include "probe/tracing/game_exclusions.h"
 
 FrameTarget NewFrameTarget(double minutes) {
   FrameTarget target;
-  target.timeLimitMs = static_cast<uint32_t>(minutes * 60000.0);
+  target.timeLimitMs = TimeLimitMs(minutes);
   return target;
 }
 
