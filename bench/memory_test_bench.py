@@ -20,7 +20,7 @@ full = sys.argv[5] == "1"
 wine_run = [os.path.join(root, "tools", "wine-run"), os.path.join(root, "build", "wineprefix")]
 probe = os.path.join(root, "build", "bin", "vantorelprobe.exe")
 native = os.path.join(root, "build", "bench", "memory_native")
-phases_exe = os.path.join(root, "build", "bench", "memory_worker_phases.exe")
+phases_exe = os.path.join(root, "build", "bin", "memory_worker_phases.exe")
 threads = os.cpu_count() or 1
 
 def run_worker(arguments, stop_when=None):

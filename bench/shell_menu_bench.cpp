@@ -21,15 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "common/host/host_executable.h"
 #include "probe/core/run_clock.h"
+#include "shell/server_class_id.h"
+#include "shell/tool_table.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-constexpr CLSID kServerClass = {0x57ab55cb, 0xb27d, 0x4d3b, {0x9e, 0x6e, 0x84, 0xcf, 0xc3, 0x39, 0x3b, 0x92}};
-const wchar_t* const kVerbs[] = {L"who_uses", L"file_versions", L"file_hash", L"unlock_file_folder",
-                                 L"repair_file_folder_permissions", L"force_delete_file_folder", L"move_to_kestrix"};
 
 double Now() {
   static const RunClock clock = StartRunClock();
@@ -85,12 +84,12 @@ void Floor(IShellItemArray* items, const std::wstring& assets) {
   wchar_t value[85];
   DWORD number = 0, size = 0;
   size = 16;
-  RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Vantorel", L"explorer_menu", RRF_RT_REG_SZ, nullptr, value, &size);
+  RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kExplorerMenuValue, RRF_RT_REG_SZ, nullptr, value, &size);
   SelectionCalls(items);
-  for (const wchar_t* verb : kVerbs) {
+  for (const wchar_t* verb : kToolVerbs) {
     SelectionCalls(items);
     size = sizeof(value);
-    RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Vantorel", L"locale_code", RRF_RT_REG_SZ, nullptr, value, &size);
+    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kLocaleCodeValue, RRF_RT_REG_SZ, nullptr, value, &size);
     size = sizeof(number);
     RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
                  L"SystemUsesLightTheme", RRF_RT_REG_DWORD, nullptr, &number, &size);
@@ -195,8 +194,8 @@ int wmain(int argc, wchar_t** argv) {
   CreateDirectoryW((server + L"assets").c_str(), nullptr);
   CreateDirectoryW(assets.c_str(), nullptr);
   CopyFileW(argv[1], (server + L"VantorelShell.dll").c_str(), FALSE);
-  CopyFileW(argv[2], (server + L"Vantorel.exe").c_str(), FALSE);
-  for (const wchar_t* verb : kVerbs) {
+  CopyFileW(argv[2], (server + kHostFileName).c_str(), FALSE);
+  for (const wchar_t* verb : kToolVerbs) {
     for (const wchar_t* suffix : {L"-light.ico", L"-dark.ico"}) {
       CloseHandle(CreateFileW((assets + verb + suffix).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
@@ -211,7 +210,7 @@ int wmain(int argc, wchar_t** argv) {
       reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
   ComPtr<IClassFactory> factory;
   if (getClassObject == nullptr ||
-      FAILED(getClassObject(kServerClass, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())))) {
+      FAILED(getClassObject(kServerClassId, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())))) {
     return 3;
   }
 
@@ -264,12 +263,12 @@ int wmain(int argc, wchar_t** argv) {
 
   factory.Reset();
   FreeLibrary(module);
-  for (const wchar_t* verb : kVerbs) {
+  for (const wchar_t* verb : kToolVerbs) {
     for (const wchar_t* suffix : {L"-light.ico", L"-dark.ico"}) DeleteFileW((assets + verb + suffix).c_str());
   }
   DeleteFileW(script.c_str());
   DeleteFileW((server + L"VantorelShell.dll").c_str());
-  DeleteFileW((server + L"Vantorel.exe").c_str());
+  DeleteFileW((server + kHostFileName).c_str());
   RemoveDirectoryW(assets.c_str());
   RemoveDirectoryW((server + L"assets").c_str());
   RemoveDirectoryW(server.c_str());

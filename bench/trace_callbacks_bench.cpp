@@ -128,10 +128,10 @@ DWORD WINAPI LatencySamplerThread(void*) {
   while (!latencySampler.stop.load()) {
     Sleep(10);
     const LatencySample sample =
-        Timed(latencySampler, latencyState.lock, [] { return TakeLatencySample(latencyState); });
+        Timed(latencySampler, latencyState.lock.section, [] { return TakeLatencySample(latencyState); });
     if (++n % 2 == 0) {
       const std::vector<RankedDriver> snapshot =
-          Timed(latencySampler, latencyState.lock, [] { return SnapshotDriverStats(latencyState); });
+          Timed(latencySampler, latencyState.lock.section, [] { return SnapshotDriverStats(latencyState); });
       const std::string line = BuildDriversLine(latencyState.drivers, RankDrivers(snapshot), false);
       if (line.empty() || sample.count == 0xFFFFFFFF) Sleep(0);
     }
@@ -181,7 +181,7 @@ DWORD WINAPI FaultsSamplerThread(void*) {
   char line[kFaultsLineBytes];
   while (!faultsSampler.stop.load()) {
     Sleep(10);
-    const FaultTable taken = Timed(faultsSampler, faultsState.lock, [] { return TakeFaultTable(faultsState); });
+    const FaultTable taken = Timed(faultsSampler, faultsState.lock.section, [] { return TakeFaultTable(faultsState); });
     ++faultsSampler.samples;
     BuildFaultsSample(line, sizeof(line), 1.0, RankFaults(taken), MemoryFigures{50, 1000.0}, names, BenchName);
   }
@@ -189,14 +189,13 @@ DWORD WINAPI FaultsSamplerThread(void*) {
 }
 
 void SetUpFaults(Records& records) {
-  InitFaultsState(faultsState);
   faultsState.threadOwner = FastOwner;
   Point(records, &faultsState);
 }
 
 // ---- frames -----------------------------------------------------------------
 
-PresentState* presentState = nullptr;
+PresentState presentState;
 SamplerFigures framesSampler;
 constexpr uint32_t kPresentingProcesses = 200;
 
@@ -228,12 +227,10 @@ DWORD WINAPI FramesSamplerThread(void*) {
   uint32_t now = 1;
   while (!framesSampler.stop.load()) {
     Sleep(10);
-    visit.targetPresents = visit.candidate = visit.bestPresents = 0;
-    Timed(framesSampler, presentState->lock, [&] {
-      VisitUnderLock(*presentState, names, lookup, 1000, 1004, now += 10, visit);
+    Timed(framesSampler, presentState.lock.section, [&] {
+      VisitUnderLock(presentState, names, lookup, 1000, 1004, now += 10, visit);
       return 0;
     });
-    visit.targetTimes.clear();
     ++framesSampler.samples;
   }
   return 0;
@@ -241,8 +238,7 @@ DWORD WINAPI FramesSamplerThread(void*) {
 
 void SetUpFrames(Records& records) {
   msPerTick = 1000.0 / 10000000.0;
-  presentState = NewPresentState();
-  Point(records, presentState);
+  Point(records, &presentState);
 }
 
 // ---- sections ---------------------------------------------------------------

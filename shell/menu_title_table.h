@@ -1,8 +1,7 @@
 #pragma once
 
 #include "common/locale/locale_codes.h"
-
-inline constexpr int kToolCount = 7;
+#include "shell/tool_table.h"
 
 // One language's titles of the Explorer submenu, indexed by tool id: who uses
 // the file, older versions, fingerprint, unlock, repair permissions, force

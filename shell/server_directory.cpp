@@ -2,6 +2,8 @@
 
 #include <strsafe.h>
 
+#include <string_view>
+
 namespace {
 
 // Written once by the attach notification, before any other call can come in.
@@ -15,12 +17,11 @@ HMODULE ServerModule() { return serverModule; }
 
 bool CutToDirectory(const wchar_t* moduleName, DWORD length, ServerPath& path) {
   path.text[0] = L'\0';
-  if (length == 0 || length >= kHostPathUnits) return false;
-  DWORD cut = length;
-  while (cut > 0 && moduleName[cut - 1] != L'\\') --cut;
-  if (cut == 0) return false;
-  for (DWORD i = 0; i < cut; ++i) path.text[i] = moduleName[i];
-  path.text[cut] = L'\0';
+  // The host beside the server is found by the same cut.
+  const std::wstring_view directory = ModuleDirectory(std::wstring_view(moduleName, length), CallerKind::Library);
+  if (directory.empty()) return false;
+  directory.copy(path.text, directory.size());
+  path.text[directory.size()] = L'\0';
   return true;
 }
 

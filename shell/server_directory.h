@@ -16,8 +16,9 @@ struct ServerPath {
   wchar_t text[kHostPathUnits];
 };
 
-// Keeps moduleName up to and including its last backslash. False when the name
-// is empty, was cut (it filled the whole buffer) or has no backslash.
+// Keeps moduleName up to and including its last backslash (ModuleDirectory of a
+// Library). False when the name is empty, was cut (it filled the whole buffer)
+// or has no backslash.
 bool CutToDirectory(const wchar_t* moduleName, DWORD length, ServerPath& path);
 
 // The directory of the server module.

@@ -2,32 +2,8 @@
 
 #include <new>
 
-#include "shell/menu_title_table.h"
-#include "shell/server_counts.h"
 #include "shell/sub_command.h"
-
-SubCommands::SubCommands() { ObjectCreated(); }
-
-SubCommands::~SubCommands() { ObjectDestroyed(); }
-
-IFACEMETHODIMP SubCommands::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumExplorerCommand)) {
-    *ppvObject = static_cast<IEnumExplorerCommand*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppvObject = nullptr;
-  return E_NOINTERFACE;
-}
-
-IFACEMETHODIMP_(ULONG) SubCommands::AddRef() { return static_cast<ULONG>(references_.fetch_add(1) + 1); }
-
-IFACEMETHODIMP_(ULONG) SubCommands::Release() {
-  const LONG left = references_.fetch_sub(1) - 1;
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
+#include "shell/tool_table.h"
 
 IFACEMETHODIMP SubCommands::Next(ULONG celt, IExplorerCommand** pUICommand, ULONG* pceltFetched) {
   if (pUICommand == nullptr) return E_POINTER;

@@ -3,27 +3,18 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-#include <atomic>
+#include "shell/counted_object.h"
 
 // The submenu: hands out one new SubCommand per tool, in tool id order.
-class SubCommands final : public IEnumExplorerCommand {
+class SubCommands final : public CountedObject<IEnumExplorerCommand> {
  public:
-  SubCommands();
-  SubCommands(const SubCommands&) = delete;
-  SubCommands& operator=(const SubCommands&) = delete;
-
-  IFACEMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override;
-  IFACEMETHODIMP_(ULONG) AddRef() override;
-  IFACEMETHODIMP_(ULONG) Release() override;
-
   IFACEMETHODIMP Next(ULONG celt, IExplorerCommand** pUICommand, ULONG* pceltFetched) override;
   IFACEMETHODIMP Skip(ULONG celt) override;
   IFACEMETHODIMP Reset() override;
   IFACEMETHODIMP Clone(IEnumExplorerCommand** ppenum) override;
 
  private:
-  virtual ~SubCommands();
+  ~SubCommands() override = default;  // only Release ends it
 
-  std::atomic<LONG> references_{1};
   ULONG nextTool_ = 0;  // kToolCount: the end
 };

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/menu_title_table.h"
-
 // The seven tools of the submenu, by tool id. The verb is what the host
-// receives and names the tool's icon files.
+// receives and names the tool's icon files; the menu titles follow the same ids.
+inline constexpr int kToolCount = 7;
+
 extern const wchar_t* const kToolVerbs[kToolCount];
 
 // 1 for the tools that work on files only; they are hidden for a plain folder.

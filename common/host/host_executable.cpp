@@ -2,11 +2,17 @@
 
 #include <vector>
 
-std::wstring HostBesideModule(std::wstring_view modulePath, CallerKind kind) {
-  if (kind == CallerKind::Library && modulePath.size() > kHostPathUnits - 1) return L"";
+std::wstring_view ModuleDirectory(std::wstring_view modulePath, CallerKind kind) {
+  if (kind == CallerKind::Library && modulePath.size() > kHostPathUnits - 1) return {};
   const size_t cut = kind == CallerKind::Program ? modulePath.find_last_of(L"\\/") : modulePath.find_last_of(L'\\');
-  if (cut == std::wstring_view::npos) return L"";
-  std::wstring host(modulePath.substr(0, cut + 1));
+  if (cut == std::wstring_view::npos) return {};
+  return modulePath.substr(0, cut + 1);
+}
+
+std::wstring HostBesideModule(std::wstring_view modulePath, CallerKind kind) {
+  const std::wstring_view directory = ModuleDirectory(modulePath, kind);
+  if (directory.empty()) return L"";
+  std::wstring host(directory);
   host += kHostFileName;
   if (kind == CallerKind::Library && host.size() > kHostPathUnits - 1) return L"";
   return host;

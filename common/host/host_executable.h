@@ -19,6 +19,13 @@ inline constexpr size_t kHostPathUnits = 520;
 // separator; the shell extension lives in a DLL path that fits MAX_PATH.
 enum class CallerKind { Program, Library };
 
+// modulePath up to and including its last separator, or "" when it has none.
+// A Library's path counts only when it fits kHostPathUnits with its terminator
+// (at most 519 units, so a name the system had to cut is never taken for a
+// directory) and is cut after its last backslash; a Program's may be as long
+// as the system allows and is cut after its last backslash or slash.
+std::wstring_view ModuleDirectory(std::wstring_view modulePath, CallerKind kind);
+
 // "Vantorel.exe" in the directory of modulePath, or "" when no directory can be
 // taken from it. Existence is not tested: a missing host shows when it is started.
 std::wstring HostBesideModule(std::wstring_view modulePath, CallerKind kind);

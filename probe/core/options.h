@@ -27,6 +27,10 @@ struct Options {
   wchar_t dir[kDirCapacity] = {};
 };
 
+// minutes × 60000.0, truncated: the run's limit in milliseconds for the modes
+// that count their time on the 32-bit tick count.
+inline uint32_t TimeLimitMs(double minutes) { return static_cast<uint32_t>(minutes * 60000.0); }
+
 // Exact, case-sensitive word match; anything else is the standard GPU stress.
 int32_t ModeFromLoadWord(const wchar_t* word);
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "probe/core/options.h"
+
 // The sample clock runs on the 32-bit millisecond tick count, which wraps
 // after 49.7 days of uptime. Every comparison is made on the unsigned distance
 // from the start tick, so a run that spans the wrap keeps its one-second grid
@@ -17,7 +19,7 @@ constexpr uint32_t kSamplePeriodMs = 1000;
 inline SampleClock StartSampleClock(uint32_t startTick, double minutes) {
   SampleClock clock;
   clock.startTick = startTick;
-  clock.durationMs = static_cast<uint32_t>(minutes * 60000.0);
+  clock.durationMs = TimeLimitMs(minutes);
   return clock;
 }
 

@@ -4,6 +4,7 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/tracing/consumer_state.h"
 #include "probe/tracing/faults_unit.h"
 #include "probe/tracing/process_image_name.h"
 #include "probe/tracing/sample_loop.h"
@@ -25,19 +26,19 @@ FaultsSources RealFaultsSources() { return FaultsSources{ThreadOwnerOf, ProcessI
 int RunFaultsMode(const Options& options) { return RunFaultsModeOn(options, RealMonitorPlatform(), RealFaultsSources()); }
 
 int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, const FaultsSources& sources) {
-  // Kept past the run: a consumer thread abandoned at the stop may still call back.
-  FaultsState* state = new FaultsState;
-  InitFaultsState(*state);
-  state->threadOwner = sources.threadOwner;
-  platform.startWatcher();
-
   TraceSession session;
   session.api = &platform.trace;
-  const ULONG error = StartKernelTrace(session, kFaultsEnableFlags, FaultsEventCallback, state);
+  ConsumerState<FaultsState> state(session);
+  platform.startWatcher();
+  if (!state) {
+    ReportTraceError(ERROR_NOT_ENOUGH_MEMORY, AccessDenied::kIsATraceFailure);
+    return kExitFailed;
+  }
+  state->threadOwner = sources.threadOwner;
+
+  const ULONG error = StartKernelTrace(session, kFaultsEnableFlags, FaultsEventCallback, state.get());
   if (error != ERROR_SUCCESS) {
-    ReportTraceError(error);
-    DeleteCriticalSection(&state->lock);
-    delete state;
+    ReportTraceError(error, AccessDenied::kMeansNoRights);
     return kExitFailed;
   }
 
@@ -56,11 +57,7 @@ int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, con
     WriteEventLine(line);
   });
 
-  const bool consumerEnded = StopTraceSession(session);
+  StopTraceSession(session);
   WriteEndLine(end.reason);
-  if (consumerEnded) {
-    DeleteCriticalSection(&state->lock);
-    delete state;
-  }
   return end.exitCode;
 }

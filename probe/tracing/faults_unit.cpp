@@ -48,30 +48,24 @@ uint32_t ResolveProcessId(ThreadOwnerCache& cache, uint32_t processId, uint32_t 
   return owner;
 }
 
-void InitFaultsState(FaultsState& state) {
-  InitializeCriticalSection(&state.lock);
-  state.table.clear();
-  state.owners.clear();
-}
-
 void WINAPI FaultsEventCallback(PEVENT_RECORD record) {
   FaultsState& state = *static_cast<FaultsState*>(record->UserContext);
   HardFault fault;
   if (!ParseHardFault(*record, fault)) return;
-  EnterCriticalSection(&state.lock);
+  EnterCriticalSection(&state.lock.section);
   const uint32_t processId =
       ResolveProcessId(state.owners, record->EventHeader.ProcessId, fault.threadId, state.threadOwner);
   FaultRecord& entry = state.table[processId];
   entry.bytes += fault.bytes;
   entry.count += 1;
-  LeaveCriticalSection(&state.lock);
+  LeaveCriticalSection(&state.lock.section);
 }
 
 FaultTable TakeFaultTable(FaultsState& state) {
   FaultTable taken;
-  EnterCriticalSection(&state.lock);
+  EnterCriticalSection(&state.lock.section);
   taken.swap(state.table);
-  LeaveCriticalSection(&state.lock);
+  LeaveCriticalSection(&state.lock.section);
   return taken;
 }
 

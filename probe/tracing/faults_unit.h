@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "probe/tracing/critical_section.h"
+
 // {3D6FA8D3-FE05-11D0-9DDA-00C04FD7BA7C}
 inline constexpr GUID kPageFaultGuid = {0x3d6fa8d3, 0xfe05, 0x11d0, {0x9d, 0xda, 0x00, 0xc0, 0x4f, 0xd7, 0xba, 0x7c}};
 constexpr UCHAR kHardFaultOpcode = 32;
@@ -45,13 +47,11 @@ uint32_t ResolveProcessId(ThreadOwnerCache& cache, uint32_t processId, uint32_t 
 
 // Shared between the consumer thread's callback and the sampler, under lock.
 struct FaultsState {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   FaultTable table;
   ThreadOwnerCache owners;
   DWORD (*threadOwner)(DWORD) = ThreadOwnerOf;
 };
-
-void InitFaultsState(FaultsState& state);
 
 // The event callback: record->UserContext is the FaultsState.
 void WINAPI FaultsEventCallback(PEVENT_RECORD record);

@@ -1,11 +1,12 @@
 #include "probe/tracing/frame_sampler.h"
 
 #include "probe/core/exit_codes.h"
+#include "probe/core/options.h"
 #include "probe/tracing/game_exclusions.h"
 
 FrameTarget NewFrameTarget(double minutes) {
   FrameTarget target;
-  target.timeLimitMs = static_cast<uint32_t>(minutes * 60000.0);
+  target.timeLimitMs = TimeLimitMs(minutes);
   return target;
 }
 
@@ -23,6 +24,10 @@ const std::wstring& CachedName(NameCache& names, const NameLookup& lookup, uint3
 
 void VisitPresentTable(PresentTable& table, NameCache& names, const NameLookup& lookup, uint32_t targetId,
                        uint32_t foregroundId, uint32_t now, TableVisit& visit) {
+  visit.targetPresents = 0;
+  visit.candidate = 0;
+  visit.bestPresents = 0;
+  visit.targetTimes.clear();  // emptied, not freed: the swap below gives its storage to the record
   for (auto it = table.begin(); it != table.end();) {
     const uint32_t processId = it->first;
     PresentRecord& record = it->second;

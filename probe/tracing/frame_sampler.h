@@ -35,6 +35,8 @@ struct FrameTarget {
 FrameTarget NewFrameTarget(double minutes);
 
 // What one visit of the present table hands to the decision outside the lock.
+// The mode keeps one for the whole run: each visit starts it afresh, and the
+// storage of its list goes to the target's record, so the callback reuses it.
 struct TableVisit {
   std::vector<double> targetTimes;  // swapped out of the target's record
   uint32_t targetPresents = 0;
@@ -45,8 +47,8 @@ struct TableVisit {
 // Not empty and not one of the programs that are never a game.
 bool IsGameName(const std::wstring& name);
 
-// Runs under the table's lock. visit.targetTimes should come in empty: its
-// storage goes to the target's record, so the callback reuses it next second.
+// Runs under the table's lock. Whatever visit held from the previous second
+// is dropped first.
 void VisitPresentTable(PresentTable& table, NameCache& names, const NameLookup& lookup, uint32_t targetId,
                        uint32_t foregroundId, uint32_t now, TableVisit& visit);
 

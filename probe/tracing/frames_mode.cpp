@@ -5,6 +5,7 @@
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
 #include "probe/core/stop_control.h"
+#include "probe/tracing/consumer_state.h"
 #include "probe/tracing/frame_lines.h"
 #include "probe/tracing/frame_sampler.h"
 #include "probe/tracing/present_providers.h"
@@ -46,31 +47,31 @@ ULONG StartFrameTimesSession(TraceSession& session) {
 
 int RunFrames(const Options& options, const FramesPlatform& platform) {
   const MonitorPlatform& monitor = platform.monitor;
+  TraceSession session;
+  session.api = &monitor.trace;
+  ConsumerState<PresentState> state(session);
   SetMsPerTick();
   monitor.startWatcher();
-  PresentState* state = NewPresentState();
-  if (state == nullptr) {
-    ReportTracingFailure(ERROR_NOT_ENOUGH_MEMORY);
+  if (!state) {
+    ReportTraceError(ERROR_NOT_ENOUGH_MEMORY, AccessDenied::kIsATraceFailure);
     return kExitFailed;
   }
 
-  TraceSession session;
-  session.api = &monitor.trace;
   const ULONG started = StartFrameTimesSession(session);
   if (started != ERROR_SUCCESS) {
-    ReportTraceError(started);
+    ReportTraceError(started, AccessDenied::kMeansNoRights);
     return kExitFailed;
   }
   const ProvidersResult providers = EnablePresentProviders(monitor.trace.enable, session.sessionHandle);
   // The consumer's error is taken as it fails: the stop below must not become
   // the code we report.
-  const ULONG opened = OpenConsumer(session, PresentCallback, state);
+  const ULONG opened = OpenConsumer(session, PresentCallback, state.get());
   ULONG setupError = opened != ERROR_SUCCESS ? opened : providers.anyEnabled() ? ERROR_SUCCESS : providers.dxgi;
   // A consumer without its thread would wait for presents that never come.
   if (setupError == ERROR_SUCCESS) setupError = StartConsumerThread(session);
   if (setupError != ERROR_SUCCESS) {
     StopTraceSession(session);
-    ReportTracingFailure(setupError);
+    ReportTraceError(setupError, AccessDenied::kIsATraceFailure);
     return kExitFailed;
   }
   WriteLiteralLine("{\"event\":\"start\",\"frames\":true}");
@@ -87,7 +88,6 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
     const uint32_t now = monitor.tick();
     const uint32_t foreground = platform.foregroundProcess();
 
-    visit.targetPresents = visit.candidate = visit.bestPresents = 0;
     VisitUnderLock(*state, names, lookup, target.processId, foreground, now, visit);
 
     const SampleDecision decision = DecideSample(target, visit, names, now);
@@ -105,8 +105,6 @@ int RunFrames(const Options& options, const FramesPlatform& platform) {
                                               foreground == target.processId, visit.targetTimes));
         break;
     }
-    // Cleared, not freed: its storage goes back to the target's record.
-    visit.targetTimes.clear();
     if (decision.ends) {
       end = decision.end;
       break;

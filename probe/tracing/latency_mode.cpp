@@ -4,6 +4,7 @@
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/tracing/consumer_state.h"
 #include "probe/tracing/latency_unit.h"
 #include "probe/tracing/sample_loop.h"
 #include "probe/tracing/trace_clock.h"
@@ -21,19 +22,20 @@ void WriteDriversLine(LatencyState& state, bool final) {
 int RunLatencyMode(const Options& options) { return RunLatencyModeOn(options, RealMonitorPlatform(), BuildDriverList); }
 
 int RunLatencyModeOn(const Options& options, const MonitorPlatform& platform, DriverList (*listDrivers)()) {
-  // Kept past the run: a consumer thread abandoned at the stop may still call back.
-  LatencyState* state = new LatencyState;
-  SetMsPerTick();
-  platform.startWatcher();
-  InitLatencyState(*state, listDrivers(), msPerTick);
-
   TraceSession session;
   session.api = &platform.trace;
-  const ULONG error = StartKernelTrace(session, kLatencyEnableFlags, LatencyEventCallback, state);
+  ConsumerState<LatencyState> state(session);
+  SetMsPerTick();
+  platform.startWatcher();
+  if (!state) {
+    ReportTraceError(ERROR_NOT_ENOUGH_MEMORY, AccessDenied::kIsATraceFailure);
+    return kExitFailed;
+  }
+  InitLatencyState(*state, listDrivers(), msPerTick);
+
+  const ULONG error = StartKernelTrace(session, kLatencyEnableFlags, LatencyEventCallback, state.get());
   if (error != ERROR_SUCCESS) {
-    ReportTraceError(error);
-    DeleteCriticalSection(&state->lock);
-    delete state;
+    ReportTraceError(error, AccessDenied::kMeansNoRights);
     return kExitFailed;
   }
 
@@ -52,12 +54,8 @@ int RunLatencyModeOn(const Options& options, const MonitorPlatform& platform, Dr
     if (++samples % 2 == 0) WriteDriversLine(*state, false);
   });
 
-  const bool consumerEnded = StopTraceSession(session);
+  StopTraceSession(session);
   WriteDriversLine(*state, true);
   WriteEndLine(end.reason);
-  if (consumerEnded) {
-    DeleteCriticalSection(&state->lock);
-    delete state;
-  }
   return end.exitCode;
 }

@@ -163,7 +163,6 @@ std::vector<RankedDriver> DriverStatsTable::Snapshot() const {
 }
 
 void InitLatencyState(LatencyState& state, DriverList drivers, double msPerTick) {
-  InitializeCriticalSection(&state.lock);
   state.drivers = std::move(drivers);
   state.msPerTick = msPerTick;
   state.stats.Reset(state.drivers.entries.size());
@@ -175,23 +174,23 @@ void WINAPI LatencyEventCallback(PEVENT_RECORD record) {
   PerfInfoEvent event;
   if (!ParsePerfInfoEvent(*record, state.msPerTick, event)) return;
   const int32_t index = AttributeDriver(state.drivers, event.routine);
-  EnterCriticalSection(&state.lock);
+  EnterCriticalSection(&state.lock.section);
   AddToStats(state.stats.Use(index), event.durationUs, event.isr);
   AddToSample(state.sample, event.durationUs, index);
-  LeaveCriticalSection(&state.lock);
+  LeaveCriticalSection(&state.lock.section);
 }
 
 LatencySample TakeLatencySample(LatencyState& state) {
-  EnterCriticalSection(&state.lock);
+  EnterCriticalSection(&state.lock.section);
   const LatencySample taken = state.sample;
   state.sample = LatencySample{};
-  LeaveCriticalSection(&state.lock);
+  LeaveCriticalSection(&state.lock.section);
   return taken;
 }
 
 std::vector<RankedDriver> SnapshotDriverStats(LatencyState& state) {
-  EnterCriticalSection(&state.lock);
+  EnterCriticalSection(&state.lock.section);
   std::vector<RankedDriver> snapshot = state.stats.Snapshot();
-  LeaveCriticalSection(&state.lock);
+  LeaveCriticalSection(&state.lock.section);
   return snapshot;
 }

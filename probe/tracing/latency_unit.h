@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "probe/tracing/critical_section.h"
 #include "probe/tracing/driver_list.h"
 
 // {CE1DBFB4-137E-4DA6-87B0-3F59AA102CBC}
@@ -105,7 +106,7 @@ std::string BuildDriversLine(const DriverList& drivers, const std::vector<Ranked
 
 // Shared between the consumer thread's callback and the sampler, under lock.
 struct LatencyState {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   DriverList drivers;  // complete before tracing starts; read without the lock
   double msPerTick = 0.0;
   DriverStatsTable stats;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "probe/core/options.h"
 #include "probe/tracing/trace_api.h"
 
 // What a tracing monitor's run takes from the system besides its events: the
@@ -17,6 +18,3 @@ struct MonitorPlatform {
 };
 
 MonitorPlatform RealMonitorPlatform();
-
-// minutes × 60000.0, truncated: the run's limit in milliseconds.
-inline DWORD TimeLimitMs(double minutes) { return static_cast<DWORD>(minutes * 60000.0); }

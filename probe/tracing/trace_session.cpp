@@ -112,40 +112,34 @@ ULONG StartKernelTrace(TraceSession& session, ULONG enableFlags, PEVENT_RECORD_C
   return result;
 }
 
-bool StopTraceSession(TraceSession& session) {
-  bool ended = true;
+void StopTraceSession(TraceSession& session) {
   FillPlainProperties(session.block, session.sessionName);
   session.api->control(session.sessionHandle, nullptr, &session.block.properties, EVENT_TRACE_CONTROL_STOP);
   if (session.consumerHandle != INVALID_PROCESSTRACE_HANDLE) session.api->close(session.consumerHandle);
   if (session.consumerThread != nullptr) {
     // A consumer that has not ended in 3 s is abandoned.
-    ended = WaitForSingleObject(session.consumerThread, kConsumerStopWaitMs) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(session.consumerThread, kConsumerStopWaitMs) != WAIT_OBJECT_0) {
+      session.consumerAbandoned = true;
+    }
     CloseHandle(session.consumerThread);
     session.consumerThread = nullptr;
   }
   session.consumerHandle = INVALID_PROCESSTRACE_HANDLE;
-  return ended;
 }
 
-namespace {
+bool ConsumerMayCallBack(const TraceSession& session) {
+  return session.consumerHandle != INVALID_PROCESSTRACE_HANDLE || session.consumerThread != nullptr ||
+         session.consumerAbandoned;
+}
 
-void FormatErrorLine(char* text, size_t capacity, const char* what, ULONG code) {
-  snprintf(text, capacity, "{\"event\":\"error\",\"what\":\"%s\",\"code\":%lu}", what,
+void FormatTraceError(char* text, size_t capacity, ULONG code, AccessDenied accessDenied) {
+  const bool noRights = code == ERROR_ACCESS_DENIED && accessDenied == AccessDenied::kMeansNoRights;
+  snprintf(text, capacity, "{\"event\":\"error\",\"what\":\"%s\",\"code\":%lu}", noRights ? "access" : "trace",
            static_cast<unsigned long>(code));
 }
 
-void WriteErrorLine(const char* what, ULONG code) {
+void ReportTraceError(ULONG code, AccessDenied accessDenied) {
   char line[200];
-  FormatErrorLine(line, sizeof(line), what, code);
+  FormatTraceError(line, sizeof(line), code, accessDenied);
   WriteEventLine(line);
 }
-
-}  // namespace
-
-void FormatTraceError(char* text, size_t capacity, ULONG code) {
-  FormatErrorLine(text, capacity, code == ERROR_ACCESS_DENIED ? "access" : "trace", code);
-}
-
-void ReportTraceError(ULONG code) { WriteErrorLine(code == ERROR_ACCESS_DENIED ? "access" : "trace", code); }
-
-void ReportTracingFailure(ULONG code) { WriteErrorLine("trace", code); }

@@ -10,9 +10,10 @@
 // How to use it (kernel modes):
 //   TraceSession session;                       // idle: no handles, "VantorelKernel"
 //   session.api = &platform.trace;              // optional; RealTraceApi() by default
-//   DWORD error = StartKernelTrace(session, kFlags, Callback, &state);
-//   if (error != 0) { ReportTraceError(error); return kExitFailed; }
-//   ... events reach Callback on the consumer thread, record->UserContext == &state ...
+//   ConsumerState<State> state(session);        // what Callback works on (consumer_state.h)
+//   DWORD error = StartKernelTrace(session, kFlags, Callback, state.get());
+//   if (error != 0) { ReportTraceError(error, AccessDenied::kMeansNoRights); return kExitFailed; }
+//   ... events reach Callback on the consumer thread, record->UserContext == state.get() ...
 //   StopTraceSession(session);
 //
 // A user-mode session does its own StartTraceW/EnableTraceEx2 through
@@ -52,6 +53,7 @@ struct TraceSession {
   const wchar_t* sessionName = kPrivateKernelSessionName;
   bool privateSession = true;
   const TraceApi* api = &RealTraceApi();
+  bool consumerAbandoned = false;  // the stop gave up waiting for the consumer thread
 };
 
 // Zeroes the block and fills it for StartTraceW (and the left-over stop) of a
@@ -82,15 +84,22 @@ ULONG OpenConsumer(TraceSession& session, PEVENT_RECORD_CALLBACK callback, void*
 ULONG StartConsumerThread(TraceSession& session);
 
 // Stops the session, closes the consumer, waits up to 3 s for the consumer
-// thread. Safe after a partial start. True when no callback can run any more;
-// false when the consumer thread was abandoned (keep what its callback uses).
-bool StopTraceSession(TraceSession& session);
+// thread. Safe after a partial start. A thread that has not ended by then is
+// abandoned, and the session remembers it.
+void StopTraceSession(TraceSession& session);
 
-// {"event":"error","what":"access"|"trace","code":N} into text (200 bytes is plenty).
-void FormatTraceError(char* text, size_t capacity, ULONG code);
-void ReportTraceError(ULONG code);
+// True while a callback of this session's consumer may still run: a consumer
+// is open or its thread held, or the stop abandoned its thread. What the
+// callback uses must stay while this holds (ConsumerState sees to it).
+bool ConsumerMayCallBack(const TraceSession& session);
 
-// {"event":"error","what":"trace","code":N} whatever the code: only a refused
-// start reads "access"; once the session runs, a consumer or provider failure
-// is a tracing failure.
-void ReportTracingFailure(ULONG code);
+// What code 5 (ERROR_ACCESS_DENIED) says in a trace error line. The kernel
+// modes and the frame-time mode's session start read it as missing rights;
+// once the frame-time session runs, a refused consumer or provider is a
+// failure of tracing like any other.
+enum class AccessDenied { kMeansNoRights, kIsATraceFailure };
+
+// {"event":"error","what":"access"|"trace","code":N}: "access" only for code 5
+// read as missing rights. Formatted into text (200 bytes is plenty), or written.
+void FormatTraceError(char* text, size_t capacity, ULONG code, AccessDenied accessDenied);
+void ReportTraceError(ULONG code, AccessDenied accessDenied);

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "shell/server_class_id.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-constexpr CLSID kServerClass = {0x57ab55cb, 0xb27d, 0x4d3b, {0x9e, 0x6e, 0x84, 0xcf, 0xc3, 0x39, 0x3b, 0x92}};
 
 void Print(const std::wstring& text) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -146,7 +146,7 @@ int wmain(int argc, wchar_t** argv) {
   ComPtr<IClassFactory> factory;
   ComPtr<IExplorerCommand> root;
   HRESULT result = getClassObject == nullptr ? E_NOINTERFACE
-                                             : getClassObject(kServerClass, IID_IClassFactory,
+                                             : getClassObject(kServerClassId, IID_IClassFactory,
                                                               reinterpret_cast<void**>(factory.GetAddressOf()));
   if (SUCCEEDED(result)) result = factory->CreateInstance(nullptr, IID_PPV_ARGS(&root));
   if (FAILED(result)) {

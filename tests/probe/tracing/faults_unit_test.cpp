@@ -71,7 +71,6 @@ DWORD CountingOwner(DWORD threadId) {
 // found through a real thread of this test's process.
 TEST(FaultsCallback, UnknownProcessIdsGoToTheThreadsOwner) {
   FaultsState state;
-  InitFaultsState(state);
   const DWORD ourThread = GetCurrentThreadId();
   RecordedEvent events[] = {
       HardFaultRecord(0, ourThread, 4096),           HardFaultRecord(0xFFFFFFFF, ourThread, 8192),
@@ -91,7 +90,6 @@ TEST(FaultsCallback, UnknownProcessIdsGoToTheThreadsOwner) {
   EXPECT_EQ(taken.at(0).count, 1u) << "an owner that cannot be found is charged to 0";
   EXPECT_DOUBLE_EQ(taken.at(321).bytes, 1048576.0);
   EXPECT_EQ(state.owners.at(0xFFFFFFF0u), 0u) << "a missing owner is cached too";
-  DeleteCriticalSection(&state.lock);
 }
 
 TEST(ThreadOwnerCache, AsksOncePerThreadAndEmptiesPastItsBound) {

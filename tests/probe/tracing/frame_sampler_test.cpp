@@ -24,7 +24,7 @@ struct Sampler {
   FrameTarget target = NewFrameTarget(15.0);
   uint32_t now = 50'000;
   std::map<uint32_t, int64_t> clock;  // per process, in counter ticks
-  TableVisit visit;
+  TableVisit visit;  // one for the whole run, as the mode keeps it
 
   // count presents of processId, evenly spread over the coming second.
   void Present(uint32_t processId, int count) {
@@ -36,7 +36,6 @@ struct Sampler {
 
   SampleDecision Sample(uint32_t foreground) {
     now += kSamplePeriodMs;
-    visit = TableVisit{};
     const NameLookup lookup = [this](uint32_t id) {
       ++lookups;
       auto found = images.find(id);

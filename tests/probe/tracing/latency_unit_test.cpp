@@ -203,7 +203,6 @@ TEST(LatencyCallback, IsrAndDpcOfOneDriverShareARecord) {
   EXPECT_EQ(a.o10, 1u);
   EXPECT_FALSE(state.stats.at(1).isr);
   EXPECT_EQ(state.stats.at(-1).n, 1u);
-  DeleteCriticalSection(&state.lock);
 }
 
 TEST(RankDrivers, KeepsTheFourteenWithTheHighestMax) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cwchar>
 
+#include "probe/tracing/consumer_state.h"
 #include "probe/tracing/process_image_name.h"
 #include "probe/tracing/trace_session.h"
 #include "tests/probe/tracing/trace_replay.h"
@@ -235,20 +236,82 @@ TEST(TraceSessionStop, SafeOnAnIdleRecord) {
   EXPECT_EQ(replay.CallKinds(), expected);
 }
 
-TEST(TraceErrorLine, AccessOnlyForFive) {
+// Catches "access" for another code, or for a 5 that the frame-time mode got
+// from its consumer or providers once its session ran.
+TEST(TraceErrorLine, AccessOnlyForFiveReadAsMissingRights) {
+  constexpr AccessDenied kNoRights = AccessDenied::kMeansNoRights;
+  constexpr AccessDenied kTraceFailure = AccessDenied::kIsATraceFailure;
   const struct Case {
     ULONG code;
+    AccessDenied accessDenied;
     const char* line;
   } cases[] = {
-      {5, R"({"event":"error","what":"access","code":5})"},
-      {183, R"({"event":"error","what":"trace","code":183})"},
-      {31, R"({"event":"error","what":"trace","code":31})"},
-      {4294967295u, R"({"event":"error","what":"trace","code":4294967295})"},
+      {5, kNoRights, R"({"event":"error","what":"access","code":5})"},
+      {183, kNoRights, R"({"event":"error","what":"trace","code":183})"},
+      {31, kNoRights, R"({"event":"error","what":"trace","code":31})"},
+      {4294967295u, kNoRights, R"({"event":"error","what":"trace","code":4294967295})"},
+      {5, kTraceFailure, R"({"event":"error","what":"trace","code":5})"},
+      {8, kTraceFailure, R"({"event":"error","what":"trace","code":8})"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
     char text[200];
-    FormatTraceError(text, sizeof(text), c.code);
+    FormatTraceError(text, sizeof(text), c.code, c.accessDenied);
     EXPECT_STREQ(text, c.line);
+  }
+}
+
+int watchedFreed = 0;
+
+struct Watched {
+  ~Watched() { ++watchedFreed; }
+};
+
+void WINAPI IgnoreEvent(PEVENT_RECORD) {}
+
+// Catches the callback's state freed while a consumer may still call back
+// into it (never stopped, or abandoned by the stop after 3 s), and state kept
+// after a clean stop or a run that never started tracing.
+TEST(ConsumerState, FreedOnlyOnceNoConsumerCanCallBack) {
+  const struct Case {
+    const char* name;
+    bool start;      // StartKernelTrace is called
+    bool openFails;  // and fails at the consumer, after its session had started
+    bool stop;
+    DWORD consumerEndDelayMs;
+    bool freed;
+  } cases[] = {
+      {"tracing never started", false, false, false, 100, true},
+      {"a failed start left nothing running", true, true, false, 100, true},
+      {"started and stopped", true, false, true, 100, true},
+      {"the run ends without the stop", true, false, false, 100, false},
+      {"the stop abandons a consumer that has not ended in 3 s", true, false, true, 3600, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TraceReplay replay;
+    const TraceApi api = replay.Table();
+    replay.consumerEndDelayMs = c.consumerEndDelayMs;
+    replay.openFails = c.openFails;
+    TraceSession session;
+    session.api = &api;
+    const bool running = c.start && !c.openFails;
+    watchedFreed = 0;
+    {
+      ConsumerState<Watched> state(session);
+      ASSERT_TRUE(state);
+      if (c.start) {
+        ASSERT_EQ(StartKernelTrace(session, kFaultsEnableFlags, IgnoreEvent, state.get()) == ERROR_SUCCESS, running);
+      }
+      if (running) {
+        ASSERT_TRUE(replay.WaitForConsumer(5000));
+      }
+      if (c.stop) StopTraceSession(session);
+    }
+    EXPECT_EQ(watchedFreed, c.freed ? 1 : 0);
+    // The replay must outlive its consumer thread.
+    if (!c.stop) StopTraceSession(session);
+    for (int waited = 0; running && !replay.ConsumerEnded() && waited < 100; ++waited) Sleep(50);
   }
 }
 
