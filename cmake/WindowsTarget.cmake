@@ -1,5 +1,30 @@
 # Settings every Windows target of the project shares.
 
+# The checked build: the same sources and tests, with undefined behaviour and
+# out-of-bounds access trapped where they happen. A trap ends the process
+# with an illegal-instruction exception, which every test program reports as a
+# crash of the test that ran. It needs no sanitizer runtime, so the programs
+# still import only system DLLs. Shipped binaries come from a build without it.
+option(VANTOREL_CHECKED "Trap undefined behaviour, out-of-bounds indexing and stack smashing" OFF)
+if(VANTOREL_CHECKED)
+  if(MSVC)
+    message(FATAL_ERROR "VANTOREL_CHECKED is made for the MinGW-w64 GCC build")
+  endif()
+  # Every sub-check of -fsanitize=undefined that traps inline, and the
+  # conversion of an out-of-range floating value to an integer, which is
+  # just as undefined. vptr needs the runtime library, so it stays out.
+  set(VANTOREL_CHECKED_FLAGS
+    -fsanitize=undefined -fsanitize=float-cast-overflow -fno-sanitize=vptr
+    -fsanitize-undefined-trap-on-error
+    -fstack-protector-strong)
+  # Directory-wide, before any target exists: GoogleTest and the stand-ins
+  # are built with the same checks as the code they run.
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${VANTOREL_CHECKED_FLAGS}>")
+  add_compile_definitions("$<$<COMPILE_LANGUAGE:C,CXX>:_GLIBCXX_ASSERTIONS>")
+  # The stack protector's libssp is linked statically like the rest of the runtime.
+  add_link_options(-fstack-protector-strong)
+endif()
+
 # Each deliverable must run on a clean Windows: the C++ runtime, libgcc and
 # winpthread are linked into it, so it imports only system DLLs.
 function(vantorel_windows_target target)

@@ -8,6 +8,7 @@
 #include "probe/core/exit_codes.h"
 #include "probe/core/stop_control.h"
 #include "probe/input/product_string.h"
+#include "probe/input/raw_input_report.h"
 #include "probe/input/sample_clock.h"
 #include "probe/input/sample_line.h"
 
@@ -16,10 +17,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"VantorelInputCheck";
 constexpr DWORD kWaitMs = 20;  // how soon a stop request is seen
 
-// A mouse report is the largest we read; anything bigger is no mouse or keyboard.
-constexpr UINT kRawInputBytes = 48;
 static_assert(sizeof(RAWINPUTHEADER) == 24, "header size given to GetRawInputData");
-static_assert(sizeof(RAWINPUT) <= kRawInputBytes, "a mouse or keyboard report fits the read buffer");
 
 struct EndOfRun {
   const char* line;
@@ -38,18 +36,16 @@ void TakeRawInput(InputCheckRun& run, HRAWINPUT handle) {
   // The counter first: an interval measures the input's arrival at this thread.
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  alignas(8) BYTE buffer[kRawInputBytes];
+  uint8_t buffer[kRawInputBytes];
   UINT size = sizeof(buffer);
-  if (GetRawInputData(handle, RID_INPUT, buffer, &size, sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1)) return;
-  const RAWINPUT& input = *reinterpret_cast<const RAWINPUT*>(buffer);
-  const uintptr_t device = reinterpret_cast<uintptr_t>(input.header.hDevice);
-  if (input.header.dwType == RIM_TYPEMOUSE) {
-    const RAWMOUSE& m = input.data.mouse;
-    CountMouseEvent(run.tables.pointers, {device, now.QuadPart, m.lLastX, m.lLastY, m.usFlags}, run.frequency,
-                    ReadProductString);
-  } else if (input.header.dwType == RIM_TYPEKEYBOARD) {
-    const RAWKEYBOARD& k = input.data.keyboard;
-    CountKeyEvent(run.tables.keyboard, {device, now.QuadPart, k.MakeCode, k.Flags}, run.frequency, ReadProductString);
+  const UINT copied = GetRawInputData(handle, RID_INPUT, buffer, &size, sizeof(RAWINPUTHEADER));
+  if (copied == static_cast<UINT>(-1)) return;
+  // Only the bytes the call copied are read: the rest of the buffer is stale.
+  const RawReport report = ReadRawInputReport(buffer, copied < sizeof(buffer) ? copied : sizeof(buffer), now.QuadPart);
+  if (report.kind == RawReportKind::kMouse) {
+    CountMouseEvent(run.tables.pointers, report.mouse, run.frequency, ReadProductString);
+  } else if (report.kind == RawReportKind::kKeyboard) {
+    CountKeyEvent(run.tables.keyboard, report.key, run.frequency, ReadProductString);
   }
 }
 

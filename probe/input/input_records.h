@@ -27,5 +27,12 @@ constexpr uint16_t kKeyBreak = 0x01;           // RI_KEY_BREAK
 constexpr uint16_t kKeyE0 = 0x02;              // RI_KEY_E0
 constexpr uint16_t kKeyE1 = 0x04;              // RI_KEY_E1
 
+// Counter ticks from earlier to later, negative when later comes first. The
+// plain signed difference of two far-apart counter values would overflow.
+inline double TicksBetween(int64_t earlier, int64_t later) {
+  return later >= earlier ? static_cast<double>(static_cast<uint64_t>(later) - static_cast<uint64_t>(earlier))
+                          : -static_cast<double>(static_cast<uint64_t>(earlier) - static_cast<uint64_t>(later));
+}
+
 // Reads a device's product string; empty when it cannot be read.
 using DeviceNameReader = std::wstring (*)(uintptr_t device);

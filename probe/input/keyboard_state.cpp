@@ -5,7 +5,7 @@
 namespace {
 
 double MillisecondsBetween(int64_t earlier, int64_t later, int64_t frequency) {
-  return static_cast<double>(later - earlier) * 1000.0 / static_cast<double>(frequency);
+  return TicksBetween(earlier, later) * 1000.0 / static_cast<double>(frequency);
 }
 
 }  // namespace

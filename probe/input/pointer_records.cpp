@@ -6,7 +6,7 @@ bool CountMouseEvent(PointerTable& table, const MouseEvent& event, int64_t frequ
   PointerRecord& record = table[event.device];
   if (!record.seen && record.name.empty() && readName) record.name = readName(event.device);
   if (record.seen) {
-    const double us = static_cast<double>(event.time - record.lastTime) * 1000000.0 / static_cast<double>(frequency);
+    const double us = TicksBetween(record.lastTime, event.time) * 1000000.0 / static_cast<double>(frequency);
     if (us > 0 && us < kMaxMouseIntervalUs && record.intervalsUs.size() < kMaxMouseIntervals) {
       record.intervalsUs.push_back(us);
     }

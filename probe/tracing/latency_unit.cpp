@@ -34,7 +34,11 @@ bool ParsePerfInfoEvent(const EVENT_RECORD& record, double msPerTick, PerfInfoEv
   const int64_t start = ReadAt<int64_t>(record, 0);
   const int64_t stamp = header.TimeStamp.QuadPart;
   if (start == 0 || start > stamp) return false;
-  const double duration = static_cast<double>(stamp - start) * msPerTick * 1000.0;
+  // A start time far below the timestamp (a negative one, say) would overflow
+  // the signed difference. With start <= stamp the distance lies in [0, 2^64),
+  // so the unsigned difference is exact, and a huge one is dropped as too long.
+  const uint64_t ticks = static_cast<uint64_t>(stamp) - static_cast<uint64_t>(start);
+  const double duration = static_cast<double>(ticks) * msPerTick * 1000.0;
   if (duration <= 0.0 || duration > kLongestDurationUs) return false;
   event.isr = isr;
   event.durationUs = duration;

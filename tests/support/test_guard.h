@@ -37,3 +37,21 @@ class WaitingFor {
 };
 
 inline const char* CurrentWait() { return WaitingFor::Current(); }
+
+// Names the case of a generated table a test is trying, so that a crash in
+// the code under test reports it with the test ("... in test X, case seed
+// 0x19a5eed case 1234") and the case can be replayed. Set by the test's own
+// thread; cleared as each test starts.
+class CaseNote {
+ public:
+  static void Set(const char* text) {
+    size_t i = 0;
+    for (; text[i] != '\0' && i + 1 < sizeof(text_); ++i) text_[i] = text[i];
+    text_[i] = '\0';
+  }
+  static void Clear() { text_[0] = '\0'; }
+  static const char* Current() { return text_; }
+
+ private:
+  static inline char text_[160] = "";
+};

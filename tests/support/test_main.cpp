@@ -39,8 +39,10 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
   static char text[1024];
   const DWORD code = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode : 0;
   const void* address = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionAddress : nullptr;
-  snprintf(text, sizeof(text), "\nCRASH: exception 0x%08lX at %p on thread %lu in test %s\n",
-           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), runningTest);
+  const char* caseNote = CaseNote::Current();
+  snprintf(text, sizeof(text), "\nCRASH: exception 0x%08lX at %p on thread %lu in test %s%s%s\n",
+           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), runningTest,
+           caseNote[0] != '\0' ? ", case " : "", caseNote);
   Report(text);
   TerminateProcess(GetCurrentProcess(), TestFailureExitCode(code));
   return EXCEPTION_EXECUTE_HANDLER;
@@ -63,6 +65,7 @@ DWORD WINAPI WatchTests(void*) {
 class NoteRunningTest : public testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo& test) override {
     snprintf(runningTest, sizeof(runningTest), "%s.%s", test.test_suite_name(), test.name());
+    CaseNote::Clear();
     if (testStarted) SetEvent(testStarted);
   }
 };
