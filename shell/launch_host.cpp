@@ -1,7 +1,5 @@
 #include "shell/launch_host.h"
 
-#include <shellapi.h>
-
 #include <new>
 
 #include "common/host/host_executable.h"
@@ -25,6 +23,10 @@ HRESULT LaunchResult(BOOL launched, DWORD error) {
 }
 
 HRESULT LaunchHostForPath(int toolId, const wchar_t* path) noexcept {
+  return LaunchHostForPath(toolId, path, ShellExecuteExW);
+}
+
+HRESULT LaunchHostForPath(int toolId, const wchar_t* path, ShellExecuteFunction execute) noexcept {
   if (toolId < 0 || toolId >= kToolCount || !IsAcceptedPath(path)) return E_INVALIDARG;
   try {
     const std::wstring host = FindHostExecutable(CallerKind::Library, ServerModule());
@@ -38,7 +40,7 @@ HRESULT LaunchHostForPath(int toolId, const wchar_t* path) noexcept {
     launch.lpFile = host.c_str();
     launch.lpParameters = parameters.c_str();
     launch.nShow = SW_SHOWNORMAL;
-    const BOOL launched = ShellExecuteExW(&launch);
+    const BOOL launched = execute(&launch);
     return LaunchResult(launched, launched ? ERROR_SUCCESS : GetLastError());
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <string_view>
@@ -18,3 +19,8 @@ HRESULT LaunchResult(BOOL launched, DWORD error);
 // and returns once it runs; nothing waits for the tool. E_INVALIDARG for a
 // path that is not accepted, E_FAIL when no host path can be built.
 HRESULT LaunchHostForPath(int toolId, const wchar_t* path) noexcept;
+
+// The same through the given launch call in place of ShellExecuteExW, so a
+// test sees exactly what the system is asked to start.
+using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW* launch);
+HRESULT LaunchHostForPath(int toolId, const wchar_t* path, ShellExecuteFunction execute) noexcept;

@@ -28,14 +28,20 @@ std::wstring TextOrEmpty(const wchar_t* buffer, DWORD copied, size_t capacity) {
 
 }  // namespace
 
-DriverList BuildDriverList() {
+DriverSource RealDriverSource() {
+  return DriverSource{K32EnumDeviceDrivers, K32GetDeviceDriverBaseNameW, K32GetDeviceDriverFileNameW};
+}
+
+DriverList BuildDriverList() { return BuildDriverList(RealDriverSource()); }
+
+DriverList BuildDriverList(const DriverSource& source) {
   // A machine with more drivers than the first array holds gets a larger one,
   // so that nothing past the array is read and no driver goes missing.
   std::vector<LPVOID> addresses(kMaxDrivers, nullptr);
   DWORD needed = 0;
   for (int attempt = 0; attempt < 4; ++attempt) {
     const DWORD bytes = static_cast<DWORD>(addresses.size() * sizeof(LPVOID));
-    if (!K32EnumDeviceDrivers(addresses.data(), bytes, &needed)) return {};
+    if (!source.enumerate(addresses.data(), bytes, &needed)) return {};
     if (needed <= bytes) break;
     addresses.assign(needed / sizeof(LPVOID) + 64, nullptr);
     needed = 0;
@@ -48,8 +54,8 @@ DriverList BuildDriverList() {
     if (addresses[i] == nullptr) continue;
     wchar_t name[kDriverNameChars] = {};
     wchar_t path[kDriverPathChars] = {};
-    const DWORD nameLength = K32GetDeviceDriverBaseNameW(addresses[i], name, kDriverNameChars - 1);
-    const DWORD pathLength = K32GetDeviceDriverFileNameW(addresses[i], path, kDriverPathChars - 1);
+    const DWORD nameLength = source.baseName(addresses[i], name, kDriverNameChars - 1);
+    const DWORD pathLength = source.fileName(addresses[i], path, kDriverPathChars - 1);
     drivers.push_back({reinterpret_cast<uint64_t>(addresses[i]), TextOrEmpty(name, nameLength, kDriverNameChars),
                        TextOrEmpty(path, pathLength, kDriverPathChars)});
   }

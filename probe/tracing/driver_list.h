@@ -29,5 +29,17 @@ struct DriverList {
 // addresses (what the system reports without rights) are dropped.
 DriverList MakeDriverList(std::vector<DriverEntry> drivers);
 
-// The system's list: every loaded driver with its base name and file path.
+// The system calls the list is read through: K32EnumDeviceDrivers and the two
+// name calls of psapi. A test hands in its own machine's drivers.
+struct DriverSource {
+  BOOL(WINAPI* enumerate)(LPVOID* addresses, DWORD bytes, LPDWORD needed);
+  DWORD(WINAPI* baseName)(LPVOID address, LPWSTR name, DWORD chars);
+  DWORD(WINAPI* fileName)(LPVOID address, LPWSTR path, DWORD chars);
+};
+
+DriverSource RealDriverSource();
+
+// Every loaded driver with its base name and file path.
+DriverList BuildDriverList(const DriverSource& source);
+// The system's list.
 DriverList BuildDriverList();

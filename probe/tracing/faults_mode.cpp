@@ -12,16 +12,16 @@
 
 namespace {
 
-MEMORYSTATUSEX MemoryStatus() {
+MEMORYSTATUSEX MemoryStatus(const FaultsSources& sources) {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof(status);
-  GlobalMemoryStatusEx(&status);
+  sources.memoryStatus(&status);
   return status;
 }
 
 }  // namespace
 
-FaultsSources RealFaultsSources() { return FaultsSources{ThreadOwnerOf, ProcessImageName}; }
+FaultsSources RealFaultsSources() { return FaultsSources{ThreadOwnerOf, ProcessImageName, GlobalMemoryStatusEx}; }
 
 int RunFaultsMode(const Options& options) { return RunFaultsModeOn(options, RealMonitorPlatform(), RealFaultsSources()); }
 
@@ -44,13 +44,13 @@ int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, con
 
   char line[kFaultsLineBytes];
   snprintf(line, sizeof(line), "{\"event\":\"start\",\"faults\":true,\"total_mb\":%.0f,\"system\":%s}",
-           MemoryStatus().ullTotalPhys / kMegabyte, session.privateSession ? "true" : "false");
+           MemoryStatus(sources).ullTotalPhys / kMegabyte, session.privateSession ? "true" : "false");
   WriteEventLine(line);
 
   ProcessNameCache names;
   const SampleLoopEnd end = RunSampleLoop(platform, options.minutes, [&](DWORD elapsed) {
     const FaultTable taken = TakeFaultTable(*state);
-    const MEMORYSTATUSEX status = MemoryStatus();
+    const MEMORYSTATUSEX status = MemoryStatus(sources);
     const std::vector<FaultRow> rows = RankFaults(taken);
     const MemoryFigures memory{status.dwMemoryLoad, status.ullAvailPhys / kMegabyte};
     BuildFaultsSample(line, sizeof(line), elapsed / 1000.0, rows, memory, names, sources.imageName);

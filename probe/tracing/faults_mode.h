@@ -11,10 +11,11 @@
 int RunFaultsMode(const Options& options);
 
 // What the faults run asks of the system beyond the trace: whose thread a
-// fault ran on and what a process is called.
+// fault ran on, what a process is called and how much memory there is.
 struct FaultsSources {
   DWORD (*threadOwner)(DWORD threadId);
   std::wstring (*imageName)(DWORD processId);
+  BOOL(WINAPI* memoryStatus)(LPMEMORYSTATUSEX status);
 };
 
 FaultsSources RealFaultsSources();

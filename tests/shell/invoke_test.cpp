@@ -41,6 +41,7 @@ TEST_F(ShellInvoke, EachToolStartsTheHostWithItsVerbAndThePath) {
     const std::vector<std::wstring> argv = SplitCommandLine(commandLine);
     ASSERT_EQ(argv.size(), 4u) << ToUtf8(commandLine);
     EXPECT_TRUE(SamePath(argv[0], serverDirectory_ + L"Vantorel.exe")) << ToUtf8(argv[0]);
+    EXPECT_EQ(RecordedShow(), "show 1") << "the host's window is shown normally";
     EXPECT_EQ(argv[1], L"--file");
     EXPECT_EQ(argv[2], kVerbs[c.tool]);
     EXPECT_EQ(argv[3], c.path);

@@ -6,6 +6,7 @@
 
 #include "shell/icon_path.h"
 #include "shell/launch_host.h"
+#include "tests/support/probe_process.h"
 
 namespace {
 
@@ -86,6 +87,73 @@ TEST(LaunchResult, MapsTheLastErrorToAnHresult) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.launched << " " << c.error);
     EXPECT_EQ(LaunchResult(c.launched, c.error), c.result);
+  }
+}
+
+// What the launch asked the system to start, field by field.
+struct SeenLaunch {
+  int calls = 0;
+  DWORD size = 0;
+  ULONG mask = 0;
+  HWND window = reinterpret_cast<HWND>(1);
+  bool verb = true;
+  std::wstring file, parameters;
+  bool directory = true;
+  int show = -1;
+};
+SeenLaunch seen;
+BOOL launchAnswer = TRUE;
+DWORD launchError = ERROR_SUCCESS;
+
+BOOL WINAPI WatchLaunch(SHELLEXECUTEINFOW* launch) {
+  ++seen.calls;
+  seen.size = launch->cbSize;
+  seen.mask = launch->fMask;
+  seen.window = launch->hwnd;
+  seen.verb = launch->lpVerb != nullptr;
+  seen.file = launch->lpFile != nullptr ? launch->lpFile : L"<null>";
+  seen.parameters = launch->lpParameters != nullptr ? launch->lpParameters : L"<null>";
+  seen.directory = launch->lpDirectory != nullptr;
+  seen.show = launch->nShow;
+  SetLastError(launchError);
+  return launchAnswer;
+}
+
+// Catches a host started hidden, without waiting for the start to finish
+// (Explorer may end the thread right after), or with the system's error box
+// on failure; a failed start reported as anything but its error; and a start
+// attempted when no host path can be built.
+TEST(LaunchHost, StartsTheHostShownAndSynchronouslyWithoutUi) {
+  const struct Case {
+    const char* name;
+    HMODULE server;  // nullptr: this program stands for the server
+    BOOL answer;
+    DWORD error;
+    HRESULT result;
+    int calls;
+  } cases[] = {
+      {"started", nullptr, TRUE, ERROR_SUCCESS, S_OK, 1},
+      {"consent refused", nullptr, FALSE, ERROR_CANCELLED, HRESULT_FROM_WIN32(ERROR_CANCELLED), 1},
+      {"no host path", reinterpret_cast<HMODULE>(0x10), TRUE, ERROR_SUCCESS, E_FAIL, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    seen = SeenLaunch{};
+    launchAnswer = c.answer;
+    launchError = c.error;
+    SetServerModule(c.server);
+    EXPECT_EQ(LaunchHostForPath(2, L"C:\\Docs\\a b.txt", WatchLaunch), c.result);
+    SetServerModule(nullptr);
+    ASSERT_EQ(seen.calls, c.calls);
+    if (c.calls == 0) continue;
+    EXPECT_EQ(seen.size, sizeof(SHELLEXECUTEINFOW));
+    EXPECT_EQ(seen.mask, static_cast<ULONG>(SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI));
+    EXPECT_EQ(seen.window, nullptr);
+    EXPECT_FALSE(seen.verb) << "the default verb";
+    EXPECT_EQ(seen.file, BesideThisProgram(L"Vantorel.exe"));
+    EXPECT_EQ(seen.parameters, L"--file file_hash \"C:\\Docs\\a b.txt\"");
+    EXPECT_FALSE(seen.directory);
+    EXPECT_EQ(seen.show, SW_SHOWNORMAL);
   }
 }
 

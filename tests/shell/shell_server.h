@@ -26,6 +26,9 @@ class ShellServer : public ::testing::Test {
   // A selection of real shell items; null when the shell cannot make one.
   static ComPtr<IShellItemArray> Selection(const std::vector<std::wstring>& paths);
   static ComPtr<IShellItemArray> EmptySelection();
+  // One item at path that reports exactly these attributes, as the shell
+  // reports a compressed folder (folder and stream at once) that Wine's does not.
+  static ComPtr<IShellItemArray> ReportedSelection(const std::wstring& path, SFGAOF attributes);
 
   // "1" per visible tool id 0 to 6, as Explorer would find them.
   struct Menu {
@@ -42,7 +45,9 @@ class ShellServer : public ::testing::Test {
   static void DeleteUserValue(const wchar_t* key, const wchar_t* name);
 
   // The command line the stand-in host recorded, waiting up to timeoutMs for it; "" if none came.
+  // RecordedShow() then gives how it was asked to show its window ("show 1" for SW_SHOWNORMAL).
   std::wstring RecordedCommandLine(DWORD timeoutMs = 30000);
+  const std::string& RecordedShow() const { return recordedShow_; }
   bool HostStarted() const;
 
   HRESULT CanUnloadNow() { return canUnloadNow_(); }
@@ -60,6 +65,7 @@ class ShellServer : public ::testing::Test {
   GetClassObjectFunction getClassObject_ = nullptr;
   CanUnloadNowFunction canUnloadNow_ = nullptr;
   std::wstring record_;
+  std::string recordedShow_;
   bool hadTheme_ = false;
   DWORD theme_ = 0;
   bool comReady_ = false;

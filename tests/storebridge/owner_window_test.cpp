@@ -22,10 +22,24 @@ TEST(StoreBridgeOwnerWindow, FailedCreationNeverReportsSuccess) {
   }
 }
 
+// Catches an owner window that is never shown (the Store then has no owner for
+// its dialogs) or that is shown by activating it, which takes the focus from
+// the window the user works in.
 TEST(StoreBridgeOwnerWindow, IsAnInvisibleNonActivatingToolWindowFarOffScreen) {
   KeepDesktopOffOurStderr();
+  // The user's window, in front and active.
+  HWND user = CreateWindowExW(0, L"STATIC", L"the user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(user, nullptr);
+  SetForegroundWindow(user);
+  SetActiveWindow(user);
+  const HWND activeBefore = GetActiveWindow();
+  const HWND foregroundBefore = GetForegroundWindow();
   HWND window = CreateOwnerWindow(GetModuleHandleW(nullptr));
   ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(GetActiveWindow(), activeBefore);
+  EXPECT_EQ(GetForegroundWindow(), foregroundBefore);
   wchar_t title[64] = {};
   GetWindowTextW(window, title, 64);
   EXPECT_STREQ(title, kOwnerWindowTitle);
@@ -44,6 +58,7 @@ TEST(StoreBridgeOwnerWindow, IsAnInvisibleNonActivatingToolWindowFarOffScreen) {
   EXPECT_EQ(rect.right - rect.left, 1);
   EXPECT_NE(GetForegroundWindow(), window);
   DestroyWindow(window);
+  DestroyWindow(user);
   // A second run in the same process finds the class registered and still gets its window.
   HWND again = CreateOwnerWindow(GetModuleHandleW(nullptr));
   EXPECT_NE(again, nullptr);

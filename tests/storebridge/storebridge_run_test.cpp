@@ -7,11 +7,14 @@
 
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "storebridge/error_text.h"
 #include "storebridge/store_interfaces.h"
 #include "tests/support/probe_process.h"
 #include "tests/support/utf8.h"
+#include "tests/support/whole_file.h"
 
 namespace {
 
@@ -21,11 +24,13 @@ struct BridgeRun {
   double seconds = 0;
 };
 
-BridgeRun RunBridge(const std::wstring& arguments, bool withStdout = true) {
+BridgeRun RunBridge(const std::wstring& arguments, bool withStdout = true,
+                    const std::vector<std::pair<std::wstring, std::wstring>>& environment = {}) {
   BridgeRun run;
   ProbeProcess process;
   process.StderrToNul();
   if (!withStdout) process.WithoutStdout();
+  for (const auto& [name, value] : environment) process.SetEnvironment(name, value);
   if (!process.Start(arguments, StdinKind::Pipe, L"", L"VantorelStoreBridge.exe")) {
     ADD_FAILURE() << "could not start VantorelStoreBridge.exe";
     return run;
@@ -138,6 +143,63 @@ TEST(StoreBridgeRun, WithoutAStoreTheFailingCallsHresultAndSystemTextAreReported
     const std::wstring expected = length ? OneLineMessage(std::wstring(message, length)) : kNoSystemMessage;
     EXPECT_EQ(parts[1].str(), ToUtf8(expected));
   }
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+// The program as the host starts it, against the stand-in Store of the test
+// prefix (tools/store_standin), which answers as VANTOREL_STORE_STANDIN says
+// and records what it was shown.
+BridgeRun RunAgainstStore(const wchar_t* answer, std::string& record) {
+  const std::wstring recordFile = TempFile(L"vantorel-store-record.txt");
+  DeleteFileW(recordFile.c_str());
+  BridgeRun run = RunBridge(L"updates Vantorel.App", true,
+                            {{L"VANTOREL_STORE_STANDIN", answer}, {L"VANTOREL_STORE_STANDIN_RECORD", recordFile}});
+  record.clear();
+  ReadWholeFile(recordFile, record);
+  DeleteFileW(recordFile.c_str());
+  return run;
+}
+
+// Catches a program that asks the Store from a multithreaded apartment, hands
+// it an owner window that is hidden or took the focus, or leaves a crash
+// inside a Store call to the system (no answer line, a random exit code).
+TEST(StoreBridgeRun, AnswersOfAStoreThatAnswers) {
+  const struct Case {
+    const wchar_t* answer;
+    const char* line;
+    DWORD exitCode;
+    const char* record;
+  } cases[] = {
+      {L"update", "UPDATE", 0, "apartment sta\nowner visible=1 foreground=0\n"},
+      {L"noupdate", "NOUPDATE", 1, "apartment sta\nowner visible=1 foreground=0\n"},
+      {L"crash", "ERROR:crash (0xC0000005)", 3, "apartment sta\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.answer));
+    std::string record;
+    const BridgeRun run = RunAgainstStore(c.answer, record);
+    EXPECT_EQ(OnlyLine(run), c.line);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(record, c.record);
+  }
+}
+
+// Catches a program whose own watchdog is missing or late: a Store call that
+// never returns is cut 30 s after the check began (25 s for the Store and 5 s
+// of grace) with the time-out answer, whatever the host waits.
+TEST(StoreBridgeRun, HungStoreCallIsCutByTheProgramsOwnWatchdog) {
+  std::string record;
+  const BridgeRun run = RunAgainstStore(L"hang", record);
+  EXPECT_EQ(OnlyLine(run), "ERROR:timeout");
+  EXPECT_EQ(run.exitCode, 6u);
+  EXPECT_GE(run.seconds, 29.5);
+  EXPECT_LT(run.seconds, 45.0);
+  EXPECT_EQ(record, "apartment sta\n");
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // the pipe, writes output, status and exit messages and closes it.
 //
 // VANTOREL_STANDIN_RECORD names a file that receives (UTF-8) the command line
-// and the working directory it was started with, one per line. That is all it
-// does when VantorelShell starts it with "--file <verb> <path>".
+// and the working directory it was started with, one per line, then
+// "show N": how its starter asked its window to be shown (the show command of
+// its start-up information, or -1 when none was given). That is all it does
+// when VantorelShell starts it with "--file <verb> <path>".
 // VANTOREL_STANDIN_SCRIPT names a script that replaces the built-in answers;
 // one directive per line:
 //   O text | S text | X payload   an output, status or exit message
@@ -45,7 +47,11 @@ std::wstring Environment(const wchar_t* name) {
 void Record(const std::wstring& path) {
   wchar_t directory[32768] = {};
   GetCurrentDirectoryW(32768, directory);
-  WriteWholeFile(path, ToUtf8(GetCommandLineW()) + "\n" + ToUtf8(directory) + "\n");
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  GetStartupInfoW(&startup);
+  const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
+  WriteWholeFile(path, ToUtf8(GetCommandLineW()) + "\n" + ToUtf8(directory) + "\nshow " + std::to_string(show) + "\n");
 }
 
 std::string Unescape(const std::string& text) {

@@ -198,6 +198,30 @@ TEST_F(InputCheckRun, PointerMotionIsTimed) {
   }
 }
 
+// Catches a product-string read that hands the device the whole buffer: a
+// device whose string fills exactly what it is given must come out as those
+// 127 characters, with nothing read past them.
+TEST_F(InputCheckRun, LongestProductStringKeepsItsTerminator) {
+  ProbeProcess probe;
+  probe.SetEnvironment(L"VANTOREL_HID_PRODUCT", L"longest");
+  StartWorker(probe, L"--load input --minutes 1");
+  std::string script;
+  for (int i = 0; i < 6; ++i) script += "mousemove_relative 3 0\nsleep 0.05\n";
+  script += "key a\n";
+  ASSERT_TRUE(injector.Run(script, 30000));
+  const std::vector<EventLine> lines = FinishRun(probe);
+  const std::string longest(127, static_cast<char>(kLongestProductChar));
+  size_t named = 0;
+  for (const nlohmann::json& sample : Samples(lines)) {
+    for (const char* piece : {"m", "k"}) {
+      if (!sample.contains(piece)) continue;
+      EXPECT_EQ(sample[piece]["dev"], longest) << sample.dump();
+      ++named;
+    }
+  }
+  EXPECT_GE(named, 2u) << "the mouse and the keyboard are both named";
+}
+
 struct KeySummary {
   uint64_t presses = 0;
   uint64_t repeats = 0;

@@ -2,6 +2,7 @@
 // threads, the table and the sample line.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -21,7 +22,9 @@ RecordedEvent HardFaultRecord(ULONG processId, uint32_t threadId, uint32_t byteC
   PutAt<uint64_t>(payload, 8, 0x4000);
   PutAt<uint32_t>(payload, threadOffset, threadId);
   PutAt<uint32_t>(payload, threadOffset + 4, byteCount);
-  return MakeEvent(kPageFaultGuid, opcode, header32 ? EVENT_HEADER_FLAG_32_BIT_HEADER : 0, processId, threadId,
+  // The kernel logs the event from a thread of its own (here one that does not
+  // exist); the faulting thread is the payload's.
+  return MakeEvent(kPageFaultGuid, opcode, header32 ? EVENT_HEADER_FLAG_32_BIT_HEADER : 0, processId, 0xFFFFFFF4u,
                    1000, std::move(payload));
 }
 
@@ -169,6 +172,61 @@ TEST(FaultsSample, TwelveLongestNamesStayOneWholeLine) {
   EXPECT_EQ(sample["p"].size(), 12u);
   EXPECT_LT(text.size(), kFaultsLineBytes);
   EXPECT_EQ(text.substr(text.size() - 2), "]}");
+}
+
+// Names of exact lengths by process id, for lines of exact lengths.
+std::map<DWORD, std::wstring> sizedNames;
+std::wstring SizedName(DWORD processId) { return sizedNames[processId]; }
+
+// The line of a table's rows with the names above, and how many were listed.
+std::string SizedSample(const FaultTable& table, size_t* listed) {
+  char line[kFaultsLineBytes];
+  ProcessNameCache names;
+  BuildFaultsSample(line, sizeof(line), 1.0, RankFaults(table), MemoryFigures{50, 1024.0}, names, SizedName);
+  const nlohmann::json parsed = nlohmann::json::parse(line, nullptr, false);
+  EXPECT_TRUE(parsed.is_object()) << line;
+  *listed = parsed.is_object() ? parsed["p"].size() : 0;
+  return line;
+}
+
+// A name whose escaped form is exactly length bytes: quotes double, one letter evens it out.
+std::wstring EscapedLength(size_t length) { return std::wstring(length / 2, L'"') + std::wstring(length % 2, L'n'); }
+
+// Catches a stop a few characters or a few hundred off: once the line is 7300
+// characters long no further process is listed, at 7299 one more is. Eleven
+// items of some 650 characters (the longest names, made of quotes that the
+// escaper doubles, ids and counts of ten digits, megabytes of over thirty)
+// bring the line near 7300, and the eleventh name is sized so the line ends
+// exactly where a case wants it. Three small rows follow; their bytes change
+// nothing in the total at the head of the line.
+TEST(FaultsSample, NoFurtherItemOnceTheLineReaches7300) {
+  FaultTable eleven;
+  for (uint32_t i = 0; i < 11; ++i) {
+    eleven[4000000000u + i] = FaultRecord{1e39 * (20 - i), 4000000000u};
+    sizedNames[4000000000u + i] = EscapedLength(590);
+  }
+  FaultTable fourteen = eleven;
+  for (uint32_t i = 0; i < 3; ++i) fourteen[100 + i] = FaultRecord{3.0 - i, 1};
+  const uint32_t sizedId = 4000000010u;
+
+  sizedNames[sizedId] = L"";
+  size_t listed = 0;
+  const size_t withoutName = SizedSample(eleven, &listed).size() - 2;  // without the closing "]}"
+  ASSERT_EQ(listed, 11u);
+  ASSERT_LT(withoutName, kFaultsItemsStopAt - 1);
+  ASSERT_LE(kFaultsItemsStopAt - withoutName, 590u) << "the names no longer bring the line near the stop";
+
+  const struct Case {
+    size_t length;  // of the line after eleven items
+    size_t listed;
+  } cases[] = {{kFaultsItemsStopAt, 11}, {kFaultsItemsStopAt - 1, 12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "a line of " << c.length << " after eleven items");
+    sizedNames[sizedId] = EscapedLength(c.length - withoutName);
+    ASSERT_EQ(SizedSample(eleven, &listed).size() - 2, c.length);
+    SizedSample(fourteen, &listed);
+    EXPECT_EQ(listed, c.listed);
+  }
 }
 
 int reuseCalls = 0;

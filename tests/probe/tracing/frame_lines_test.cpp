@@ -58,6 +58,35 @@ TEST(FormatSampleLine, LongListsStopBelowTheLimitAndStayWholeJson) {
             4000u);
 }
 
+// Catches an item limit a few characters off: items of "1.00" go on while the
+// line is shorter than the limit, so a line that reaches it exactly gets no
+// more, and one a character shorter gets one more. The process id's digits
+// set where the line lands.
+TEST(FormatSampleLine, ItemLimitIsExact) {
+  ASSERT_EQ(kSampleLineItemLimit, 65504u);
+  const std::vector<double> ones(14000, 1.0);
+  // {"t":1.00,"pid":10,"fg":true,"ms":[ is 35 characters; each item adds 5
+  // (the first 4), so 13094 items make the line 65504 long.
+  const struct Case {
+    uint32_t processId;
+    size_t items;
+  } cases[] = {
+      {10, 13094},
+      {7, 13095},  // 13094 items make 65503: one more fits
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.processId);
+    const std::string line = SampleLine(1.0, c.processId, true, ones);
+    const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
+    ASSERT_FALSE(json.is_discarded());
+    EXPECT_EQ(json["ms"].size(), c.items);
+    // The line before its last item was shorter than the limit; with it, it is not.
+    const std::string withoutClose = line.substr(0, line.size() - 2);
+    EXPECT_LT(withoutClose.size() - 5, kSampleLineItemLimit);
+    EXPECT_GE(withoutClose.size(), kSampleLineItemLimit);
+  }
+}
+
 // Catches names that break the line: quotes, backslashes, control characters
 // and names so long that the escaped text would push out the closing brace.
 TEST(FormatTargetLine, HostileNamesStayWholeJson) {

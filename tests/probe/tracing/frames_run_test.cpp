@@ -41,6 +41,7 @@ DWORD fakeForeground = 0;
 std::vector<Second> script;
 size_t nextSecond = 0;
 std::map<DWORD, int> nameLookups;
+HostStdin* host = nullptr;  // set: the host's "q" goes through the mode's own watcher
 
 DWORD FakeTick() { return fakeNow; }
 DWORD FakeForeground() { return fakeForeground; }
@@ -62,7 +63,10 @@ void FakeSleep(DWORD milliseconds) {
     EXPECT_TRUE(replay->Deliver(script[nextSecond].events, 5000));
     fakeForeground = script[nextSecond].foreground;
     ++nextSecond;
-  } else {
+  } else if (host == nullptr) {
+    RaiseStop(kStopRequested);
+  } else if (!host->Quit()) {
+    ADD_FAILURE() << "the host's q did not stop the run";
     RaiseStop(kStopRequested);
   }
   fakeNow += milliseconds;
@@ -95,6 +99,7 @@ class FramesRun : public ::testing::Test {
     script.clear();
     nextSecond = 0;
     nameLookups.clear();
+    host = nullptr;
     SetMsPerTick();
     platform = FramesPlatform{MonitorPlatform{traceReplay.Table(), FakeTick, FakeSleep, NoWatcher}, FakeForeground,
                               FakeImageName};
@@ -164,6 +169,7 @@ TEST_F(FramesRun, ChoosesTheGameAndReportsItsFrameTimes) {
 
   EXPECT_EQ(texts[4], "{\"t\":2.00,\"pid\":" + std::to_string(kGame) + ",\"fg\":true,\"ms\":[]}");
   EXPECT_EQ(lines[5]["t"], 3.0);
+  EXPECT_EQ(MsText(texts[5]), "") << "the third second's intervals were reported in the first sample already";
   EXPECT_EQ(texts[6], R"({"event":"end","reason":"time"})");
   EXPECT_EQ(nameLookups[kBrowser], 0) << "not in front: never looked up";
   ExpectStoppedInOrder(traceReplay);
@@ -227,6 +233,23 @@ TEST_F(FramesRun, WaitsUntilStoppedWithoutAGame) {
   EXPECT_EQ(lines[7], nlohmann::json::parse(R"({"event":"end","reason":"stopped"})"));
   EXPECT_EQ(nameLookups[kBrowser], 1);
   ExpectStoppedInOrder(traceReplay);
+}
+
+// Catches a run that never starts its standard-input watcher: without a game
+// the run lasts until the host's "q", which only the watcher can turn into a stop.
+TEST_F(FramesRun, HostsQStopsTheRunThroughItsWatcher) {
+  HostStdin hostStdin;
+  host = &hostStdin;
+  platform.monitor.startWatcher = StartStdinWatcher;
+  script = {{0, {}}, {0, {}}};
+  std::vector<nlohmann::json> lines;
+  ASSERT_EQ(Run(0.05, lines), kExitStopped);
+  host = nullptr;
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], nlohmann::json::parse(R"({"wait":true})"));
+  EXPECT_EQ(lines[3], nlohmann::json::parse(R"({"event":"end","reason":"stopped"})"));
+  EXPECT_TRUE(traceReplay.Running().empty());
+  EXPECT_TRUE(traceReplay.ConsumerEnded());
 }
 
 // Catches idle records kept forever: after more than 30 s without presents the

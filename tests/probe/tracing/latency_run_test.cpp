@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <deque>
 #include <nlohmann/json.hpp>
 
 #include "probe/core/exit_codes.h"
@@ -101,6 +102,9 @@ TEST_F(LatencyRun, RunsForItsTimeWithSamplesAndRankings) {
   EXPECT_EQ(periodic["list"][0]["o10"], 1);
   EXPECT_EQ(periodic["list"][0]["o20"], 0);
   EXPECT_EQ(periodic["list"][0]["isr"], true);
+  // A 600 µs DPC, then a 1500 µs ISR: the worst and the sum, never one for the other.
+  EXPECT_NEAR(periodic["list"][0]["max"].get<double>(), 1500.0, 0.06);
+  EXPECT_NEAR(periodic["list"][0]["total"].get<double>(), 2100.0, 0.11);
   EXPECT_EQ(periodic["list"][1]["name"], "") << "unattributed events rank like any driver";
 
   EXPECT_DOUBLE_EQ(lines[4]["t"].get<double>(), 3.0);
@@ -129,6 +133,53 @@ TEST_F(LatencyRun, StopBeforeTheFirstSample) {
   EXPECT_EQ(lines[1]["final"], true);
   EXPECT_EQ(lines[1]["list"].size(), 2u);
   EXPECT_EQ(lines[2], nlohmann::json::parse(R"({"event":"end","reason":"stopped"})"));
+  EXPECT_TRUE(traceReplay.ConsumerEnded());
+}
+
+// Catches a start line that names the private session whatever was obtained:
+// "system" is true only while the private session runs.
+TEST_F(LatencyRun, StartLineNamesTheSessionObtained) {
+  const struct Case {
+    const char* name;
+    std::deque<ULONG> startResults;
+    bool leftOver;
+    bool system;
+  } cases[] = {
+      {"the private session", {}, false, true},
+      {"a left-over private session taken back", {}, true, true},
+      {"the private session refused, the kernel logger taken", {ERROR_NOT_SUPPORTED}, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TraceReplay caseReplay;
+    platform = PlayReplayedSeconds(caseReplay, 5000000, {});
+    replayedSeconds.stopDuringSleep = true;
+    stopFlag.store(kRunning);
+    caseReplay.startResults = c.startResults;
+    if (c.leftOver) caseReplay.running.insert(L"VantorelKernel");
+    std::vector<nlohmann::json> lines;
+    ASSERT_EQ(Run(1.0, lines), kExitStopped);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0]["event"], "start");
+    EXPECT_EQ(lines[0]["system"], c.system);
+    EXPECT_TRUE(caseReplay.Running().empty());
+  }
+}
+
+// Catches a run that never starts its standard-input watcher: the host's "q"
+// during the second second must end it before that second's sample.
+TEST_F(LatencyRun, HostsQStopsTheRunThroughItsWatcher) {
+  HostStdin host;
+  platform = PlayReplayedSeconds(traceReplay, 5000000, {{}, {}, {}}, &host);
+  replayedSeconds.quitAfter = 2;
+  std::vector<nlohmann::json> lines;
+  ASSERT_EQ(Run(1.0, lines), kExitStopped);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0]["event"], "start");
+  EXPECT_DOUBLE_EQ(lines[1]["t"].get<double>(), 1.0);
+  EXPECT_EQ(lines[2]["final"], true);
+  EXPECT_EQ(lines[3], nlohmann::json::parse(R"({"event":"end","reason":"stopped"})"));
+  EXPECT_TRUE(traceReplay.Running().empty());
   EXPECT_TRUE(traceReplay.ConsumerEnded());
 }
 

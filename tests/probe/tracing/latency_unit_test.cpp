@@ -2,6 +2,7 @@
 // drivers, the statistics and the lines built from them.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -145,6 +146,71 @@ TEST(AttributeDriver, DriversPastTheListAreNotChargedToTheLastOneKept) {
   EXPECT_EQ(AttributeDriver(drivers, firstLeftOut + 8), -1);
 }
 
+// A machine's drivers as psapi reports them: addresses in load order, a zero
+// where a driver is hidden, and one driver whose names cannot be read.
+struct FakeDriver {
+  uint64_t base;
+  const wchar_t* name;  // nullptr: the name calls fail
+  const wchar_t* path;
+};
+std::vector<FakeDriver> fakeDrivers;
+int enumerateCalls = 0;
+
+BOOL WINAPI FakeEnumerate(LPVOID* addresses, DWORD bytes, LPDWORD needed) {
+  ++enumerateCalls;
+  *needed = static_cast<DWORD>(fakeDrivers.size() * sizeof(LPVOID));
+  for (size_t i = 0; i < fakeDrivers.size() && (i + 1) * sizeof(LPVOID) <= bytes; ++i) {
+    addresses[i] = reinterpret_cast<LPVOID>(fakeDrivers[i].base);
+  }
+  return TRUE;
+}
+
+DWORD CopyName(LPVOID address, LPWSTR text, DWORD chars, bool path) {
+  for (const FakeDriver& d : fakeDrivers) {
+    if (reinterpret_cast<LPVOID>(d.base) != address || d.name == nullptr) continue;
+    const wchar_t* source = path ? d.path : d.name;
+    const DWORD length = static_cast<DWORD>(wcslen(source));
+    const DWORD copied = length < chars ? length : chars;
+    wmemcpy(text, source, copied);
+    if (copied < chars) text[copied] = L'\0';
+    return copied;
+  }
+  return 0;
+}
+DWORD WINAPI FakeBaseName(LPVOID address, LPWSTR name, DWORD chars) { return CopyName(address, name, chars, false); }
+DWORD WINAPI FakeFileName(LPVOID address, LPWSTR path, DWORD chars) { return CopyName(address, path, chars, true); }
+
+// Catches the two name calls swapped, a list left in the system's order, a
+// zero address kept, and a machine whose drivers outgrow the first array
+// losing the rest.
+TEST(DriverList, BuiltFromTheSystemsCalls) {
+  const DriverSource source{FakeEnumerate, FakeBaseName, FakeFileName};
+  fakeDrivers = {
+      {0xFFFFF80030000000ull, L"c.sys", L"\\SystemRoot\\System32\\drivers\\c.sys"},
+      {0, L"hidden.sys", L"\\hidden.sys"},
+      {0xFFFFF80010000000ull, L"ntoskrnl.exe", L"\\SystemRoot\\system32\\ntoskrnl.exe"},
+      {0xFFFFF80020000000ull, nullptr, nullptr},
+  };
+  const DriverList small = BuildDriverList(source);
+  ASSERT_EQ(small.entries.size(), 3u);
+  EXPECT_EQ(small.entries[0].name, L"ntoskrnl.exe");
+  EXPECT_EQ(small.entries[0].path, L"\\SystemRoot\\system32\\ntoskrnl.exe");
+  EXPECT_EQ(small.entries[1].base, 0xFFFFF80020000000ull);
+  EXPECT_EQ(small.entries[1].name, L"") << "a name that cannot be read is empty";
+  EXPECT_EQ(small.entries[1].path, L"");
+  EXPECT_EQ(small.entries[2].name, L"c.sys");
+  EXPECT_EQ(small.bases, (std::vector<uint64_t>{0xFFFFF80010000000ull, 0xFFFFF80020000000ull, 0xFFFFF80030000000ull}));
+
+  fakeDrivers.clear();
+  for (uint64_t i = 0; i < 5000; ++i) fakeDrivers.push_back({0x100000000ull + (4999 - i) * 0x10000, L"d.sys", L"d"});
+  enumerateCalls = 0;
+  const DriverList many = BuildDriverList(source);
+  EXPECT_EQ(enumerateCalls, 2) << "asked once more with room for all";
+  ASSERT_EQ(many.entries.size(), kMaxDrivers);
+  EXPECT_EQ(many.entries.front().base, 0x100000000ull);
+  EXPECT_EQ(many.limit, 0x100000000ull + kMaxDrivers * 0x10000);
+}
+
 TEST(DriverStats, ThresholdsCountAtTheirValue) {
   const struct Case {
     double d;
@@ -198,6 +264,7 @@ TEST(LatencyCallback, IsrAndDpcOfOneDriverShareARecord) {
   const DriverStats& a = state.stats.at(0);
   EXPECT_EQ(a.n, 2u);
   EXPECT_TRUE(a.isr);
+  EXPECT_DOUBLE_EQ(a.max, 1000.0) << "the worst of the two, not the latest";
   EXPECT_DOUBLE_EQ(a.total, 1500.0);
   EXPECT_EQ(a.o5, 2u);
   EXPECT_EQ(a.o10, 1u);
