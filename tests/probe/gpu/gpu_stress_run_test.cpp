@@ -103,7 +103,9 @@ TEST(GpuStressRun, GentleRunChecksAndEndsOnTime) {
     if (firstSampleArrival < 0 && EventOf(line).empty()) firstSampleArrival = line.arrival;
   }
   const bool framesInTime = firstSampleArrival >= 0 && firstSampleArrival - startArrival < 1.0;
-  if (framesInTime) EXPECT_GE(run.samples.size(), 2u);
+  if (framesInTime) {
+    EXPECT_GE(run.samples.size(), 2u);
+  }
   EXPECT_EQ(run.samples.front()["busy"], -1) << "the first sample has no interval to measure";
   for (const nlohmann::json& sample : run.samples) {
     SCOPED_TRACE(sample.dump());
@@ -120,7 +122,9 @@ TEST(GpuStressRun, GentleRunChecksAndEndsOnTime) {
     }
   }
   EXPECT_EQ(end["reason"], "time");
-  if (framesInTime) EXPECT_GE(end["frames"].get<uint64_t>(), 2u);
+  if (framesInTime) {
+    EXPECT_GE(end["frames"].get<uint64_t>(), 2u);
+  }
   EXPECT_GE(end["checks"].get<uint64_t>(), 1u) << "no verify pass in 3 s";
   EXPECT_EQ(end["errors"], 0);
   if (!start["sensors"].get<bool>()) {

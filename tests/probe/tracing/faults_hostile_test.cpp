@@ -142,7 +142,6 @@ TEST(FaultsCallback, HostileRecordsAmongValidOnesAreDroppedOrChargedExactly) {
   GuardedBytes guarded(256);
   ASSERT_TRUE(guarded.ok());
   FaultsState state;
-  InitFaultsState(state);
   state.threadOwner = OwnerOf;
   ProcessNameCache names;
 
@@ -198,7 +197,6 @@ TEST(FaultsCallback, HostileRecordsAmongValidOnesAreDroppedOrChargedExactly) {
     expected.clear();
   }
   EXPECT_GT(accepted, kCases / 2) << "the valid records are a good share of the table";
-  DeleteCriticalSection(&state.lock);
 }
 
 }  // namespace

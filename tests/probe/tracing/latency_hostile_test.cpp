@@ -291,7 +291,6 @@ TEST(LatencyCallback, HostileRecordsAmongValidOnesAreDroppedOrCountedExactly) {
     for (const auto& item : json["list"]) listed += item.value("n", 0u);
     EXPECT_EQ(listed, accepted) << "every accepted record is in the ranking";
   }
-  DeleteCriticalSection(&state.lock);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <new>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -127,7 +128,7 @@ TEST(PresentCallback, HostileEventsAmongAGamesPresentsLeaveItsFrameTimesExact) {
   const uint64_t seed = HostileSeed();
   const double savedMsPerTick = msPerTick;
   msPerTick = kTestMsPerTick;
-  PresentState* state = NewPresentState();
+  PresentState* state = new (std::nothrow) PresentState;
   ASSERT_NE(state, nullptr);
   HostileRandom start(seed, ~0ull);
   int64_t gameClock = static_cast<int64_t>(start.Between(1, 1ull << 62));
@@ -158,7 +159,7 @@ TEST(PresentCallback, HostileEventsAmongAGamesPresentsLeaveItsFrameTimesExact) {
 
     if ((i + 1) % kCasesPerSample != 0) continue;
     // What the other processes left, before the sampler drops their lists.
-    EnterCriticalSection(&state->lock);
+    EnterCriticalSection(&state->lock.section);
     for (auto& [processId, model] : others) {
       SCOPED_TRACE(processId);
       const PresentRecord& r = state->table.at(processId);
@@ -175,7 +176,7 @@ TEST(PresentCallback, HostileEventsAmongAGamesPresentsLeaveItsFrameTimesExact) {
       const nlohmann::json json = nlohmann::json::parse(std::string(line.data(), length), nullptr, false);
       ASSERT_TRUE(json.is_object()) << std::string(line.data(), std::min<size_t>(length, 200));
     }
-    LeaveCriticalSection(&state->lock);
+    LeaveCriticalSection(&state->lock.section);
 
     TableVisit visit;
     now += 1000;

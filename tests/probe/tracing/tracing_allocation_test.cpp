@@ -53,7 +53,7 @@ TEST(TracingAllocation, NoStateMeansOneErrorLineAndNoSession) {
     int (*run)(const MonitorPlatform& platform);
   } cases[] = {
       {"latency", [](const MonitorPlatform& p) { return RunLatencyModeOn(Options{}, p, NoDrivers); }},
-      {"faults", [](const MonitorPlatform& p) { return RunFaultsModeOn(Options{}, p, FaultsSources{NoOwner, NoName}); }},
+      {"faults", [](const MonitorPlatform& p) { return RunFaultsModeOn(Options{}, p, FaultsSources{NoOwner, NoName, GlobalMemoryStatusEx}); }},
       {"frames", [](const MonitorPlatform& p) { return RunFrames(Options{}, FramesPlatform{p, NoForeground, NoName}); }},
   };
   for (const Case& c : cases) {
