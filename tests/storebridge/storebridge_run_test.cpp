@@ -155,7 +155,9 @@ std::wstring TempFile(const wchar_t* name) {
 // prefix (tools/store_standin), which answers as VANTOREL_STORE_STANDIN says
 // and records what it was shown.
 BridgeRun RunAgainstStore(const wchar_t* answer, std::string& record) {
-  const std::wstring recordFile = TempFile(L"vantorel-store-record.txt");
+  // One file per test process: CTest runs this program's tests side by side.
+  const std::wstring recordName = L"vantorel-store-record-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  const std::wstring recordFile = TempFile(recordName.c_str());
   DeleteFileW(recordFile.c_str());
   BridgeRun run = RunBridge(L"updates Vantorel.App", true,
                             {{L"VANTOREL_STORE_STANDIN", answer}, {L"VANTOREL_STORE_STANDIN_RECORD", recordFile}});
