@@ -151,6 +151,25 @@ TEST(FaultsCallback, HostileRecordsAmongValidOnesAreDroppedOrChargedExactly) {
     const std::string caseName = HostileCaseName(seed, i);
     SCOPED_TRACE(caseName);
     CaseNote::Set(caseName.c_str());
+    if (i == kCases / 2) {
+      // A storm from more threads than the owner cache keeps, none of them
+      // named by the kernel: the cache starts over and every fault still
+      // goes to its thread's owner.
+      for (uint32_t k = 0; k < kThreadOwnerCacheLimit + 100; ++k) {
+        const uint32_t threadId = 1000000 + k;
+        std::vector<uint8_t> payload(40, 0);
+        PutAt<uint32_t>(payload, 32, threadId);
+        PutAt<uint32_t>(payload, 36, 8192);
+        RecordedEvent event = MakeEvent(kPageFaultGuid, kHardFaultOpcode, 0, k % 2 == 0 ? 0 : 0xFFFFFFFFu, threadId,
+                                        0, std::move(payload));
+        EVENT_RECORD record = AsRecord(event, &state);
+        FaultsEventCallback(&record);
+        FaultRecord& want = expected[OwnerOf(threadId)];
+        want.bytes += 8192;
+        want.count += 1;
+      }
+      EXPECT_LE(state.owners.size(), kThreadOwnerCacheLimit + 1);
+    }
     Generated g = Generate(seed, i);
     SCOPED_TRACE(g.what);
     EVENT_RECORD record = AsRecord(g.event, &state);

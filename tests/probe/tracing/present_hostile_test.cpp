@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <new>
 #include <map>
@@ -28,6 +29,7 @@ constexpr size_t kCasesPerSample = 2000;
 constexpr uint32_t kGame = 4242;
 constexpr double kTestMsPerTick = 0.0001;  // a 10 MHz counter
 constexpr int64_t kFrameTicks = 166667;   // 16.6667 ms
+constexpr uint32_t kRunaway = 9999;       // presents more often than a list keeps, once a sample
 
 struct Generated {
   RecordedEvent event;
@@ -144,6 +146,21 @@ TEST(PresentCallback, HostileEventsAmongAGamesPresentsLeaveItsFrameTimesExact) {
     const std::string caseName = HostileCaseName(seed, i);
     SCOPED_TRACE(caseName);
     CaseNote::Set(caseName.c_str());
+    if (i % kCasesPerSample == kCasesPerSample / 2) {
+      // A runaway process: more presents in one second than its list keeps,
+      // spaced anywhere from a fraction of a millisecond to days.
+      HostileRandom burst(seed, 0x300000000ull + i);
+      const uint64_t step = 1ull << burst.Between(10, 51);
+      uint64_t stampBits = burst.Edgy64();
+      for (size_t k = 0; k < kFrameTimeCap + 100; ++k, stampBits += step) {
+        int64_t stamp;
+        memcpy(&stamp, &stampBits, sizeof(stamp));
+        RecordedEvent event = MakeEvent(kDxgiProvider, 0, 0, kRunaway, 1, stamp, {}, kDxgiPresentId);
+        EVENT_RECORD record = AsRecord(event, state);
+        PresentCallback(&record);
+        Expect(others[kRunaway], stamp);
+      }
+    }
     Generated g = Generate(seed, i, gameClock);
     SCOPED_TRACE(g.what);
     EVENT_RECORD record = AsRecord(g.event, state);
