@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <thread>
 
 #if defined(_MSC_VER)
@@ -33,7 +34,14 @@ void Trap() {
 
 TEST(CrashOnPurpose, SoundTestPasses) { SUCCEED(); }
 
-TEST(CrashOnPurpose, AccessViolationOnTheMainThread) { WriteToReservedMemory(); }
+// In the middle of a table, whose case the report names.
+TEST(CrashOnPurpose, AccessViolationOnTheMainThread) {
+  CaseNote::Set("row 7 of a table");
+  WriteToReservedMemory();
+}
+
+// What a failed libstdc++ assertion of the checked build ends in.
+TEST(CrashOnPurpose, AbortAsALibraryAssertionDoes) { std::abort(); }
 
 TEST(CrashOnPurpose, TrapOnAnotherThread) {
   std::thread trapping(Trap);

@@ -14,7 +14,10 @@ import sys
 EXPECTED = {
     "CrashOnPurpose.SoundTestPasses": None,
     "CrashOnPurpose.AccessViolationOnTheMainThread":
-        r"CRASH: exception 0xC0000005 .* in test CrashOnPurpose\.AccessViolationOnTheMainThread",
+        r"CRASH: exception 0xC0000005 .* in test CrashOnPurpose\.AccessViolationOnTheMainThread, "
+        r"case row 7 of a table",
+    "CrashOnPurpose.AbortAsALibraryAssertionDoes":
+        r"CRASH: abort in test CrashOnPurpose\.AbortAsALibraryAssertionDoes",
     "CrashOnPurpose.TrapOnAnotherThread":
         r"CRASH: exception 0xC000001D .* in test CrashOnPurpose\.TrapOnAnotherThread",
     "CrashOnPurpose.ExceptionCodeEndingInZero":

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,17 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
   Report(text);
   TerminateProcess(GetCurrentProcess(), TestFailureExitCode(code));
   return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// abort() is no exception: a failed assertion of the C++ library ends here,
+// and without this the process would leave with code 3 but no word of the test.
+void ReportAbort(int) {
+  static char text[1024];
+  const char* caseNote = CaseNote::Current();
+  snprintf(text, sizeof(text), "\nCRASH: abort in test %s%s%s\n", runningTest, caseNote[0] != '\0' ? ", case " : "",
+           caseNote);
+  Report(text);
+  TerminateProcess(GetCurrentProcess(), 3);
 }
 
 DWORD WINAPI WatchTests(void*) {
@@ -93,6 +105,7 @@ int main(int argc, char** argv) {
   DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &reportHandle, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
   SetUnhandledExceptionFilter(ReportCrash);
+  signal(SIGABRT, ReportAbort);
   // No dialog and no debugger for a fault: the filter above has the last word.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 
