@@ -1,8 +1,9 @@
 #pragma once
 
 // Seeded generator for the hostile-input tables: every input from outside
-// (command lines, the host's pipe stream, registry values, paths) is tried with
-// thousands of generated cases. One seed makes a whole run; the case index makes
+// (command lines, the host's pipe stream, registry values, paths, kernel and
+// present records, raw input and device strings) is tried with thousands of
+// generated cases. One seed makes a whole run; the case index makes
 // one case, so a failure names both and replays exactly:
 //   VANTOREL_HOSTILE_SEED=<seed> <test program> --gtest_filter=<test>
 // A failing case stops its table, so one fault is reported once.
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -21,14 +23,15 @@
 
 inline constexpr uint64_t kDefaultHostileSeed = 0x5EEDC0DE2024ull;
 
-// VANTOREL_HOSTILE_SEED (decimal or 0x hex) or the fixed default.
+// VANTOREL_HOSTILE_SEED when it reads whole as a number (decimal or 0x hex),
+// else the fixed default.
 inline uint64_t HostileSeed() {
   char text[64] = {};
   const DWORD length = GetEnvironmentVariableA("VANTOREL_HOSTILE_SEED", text, sizeof(text));
   if (length == 0 || length >= sizeof(text)) return kDefaultHostileSeed;
   char* end = nullptr;
   const unsigned long long seed = strtoull(text, &end, 0);
-  return end != text ? seed : kDefaultHostileSeed;
+  return end != text && *end == '\0' ? seed : kDefaultHostileSeed;
 }
 
 // How many cases a table tries: its own count, or VANTOREL_HOSTILE_CASES for a
@@ -72,6 +75,45 @@ class HostileRandom {
     return bound + offset >= 1 ? bound + offset - 1 : 0;
   }
 
+  // A 64-bit pattern from where signed and unsigned arithmetic break: 0, ±1,
+  // the extremes and their neighbours, powers of two and their neighbours, or
+  // any value at all.
+  uint64_t Edgy64() {
+    switch (Below(6)) {
+      case 0: {
+        static constexpr uint64_t kEdges[] = {0, 1, 2, ~0ull, ~0ull - 1, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull,
+                                              0x8000000000000001ull, 0x7FFFFFFFFFFFFFFEull, 0xFFFFFFFFull,
+                                              0x100000000ull, 0x80000000ull, 0x7FFFFFFFull};
+        return PickFrom(kEdges);
+      }
+      case 1:
+        return (1ull << Below(64)) + (Below(3) - 1);
+      case 2:
+        return ~((1ull << Below(64)) + (Below(3) - 1)) + 1;  // the negative of a power of two, ±1
+      default:
+        return Next();
+    }
+  }
+  int64_t EdgyInt64() {
+    const uint64_t bits = Edgy64();
+    int64_t value;
+    memcpy(&value, &bits, sizeof(value));
+    return value;
+  }
+  uint32_t Edgy32() {
+    switch (Below(4)) {
+      case 0: {
+        static constexpr uint32_t kEdges[] = {0, 1, 2, 4, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x7FFFFFFFu, 0x80000000u, 0xFFFFu,
+                                              0x10000u};
+        return PickFrom(kEdges);
+      }
+      case 1:
+        return static_cast<uint32_t>((1ull << Below(32)) + (Below(3) - 1));
+      default:
+        return static_cast<uint32_t>(Next());
+    }
+  }
+
   // One UTF-16 unit or pair of a kind that breaks careless text handling:
   // controls, quotes and backslashes, non-ASCII, pairs, lone surrogates of
   // both halves, non-characters. Never NUL.
@@ -103,6 +145,36 @@ class HostileRandom {
       } else {
         text += static_cast<wchar_t>(Between(0x21, 0x7e));
       }
+    }
+    return text;
+  }
+
+  // UTF-16 text of the given length as the system might hand it over (device
+  // and driver names, paths): plain letters, quotes, backslashes, control
+  // characters (NUL included only when allowed), non-ASCII, whole surrogate
+  // pairs and lone halves of them.
+  std::wstring SystemText(size_t length, bool withNul = false) {
+    std::wstring text;
+    while (text.size() < length) {
+      const size_t kind = Below(9);
+      wchar_t c = L'a';
+      if (kind == 0) {
+        c = L"\"\\/"[Below(3)];
+      } else if (kind == 1) {
+        c = static_cast<wchar_t>(Between(withNul ? 0 : 1, 0x1F));
+      } else if (kind == 2) {
+        c = static_cast<wchar_t>(Between(0x80, 0xD7FF));
+      } else if (kind == 3) {
+        c = static_cast<wchar_t>(Between(0xD800, 0xDFFF));  // a lone half
+      } else if (kind == 4 && text.size() + 1 < length) {
+        text += static_cast<wchar_t>(Between(0xD800, 0xDBFF));
+        c = static_cast<wchar_t>(Between(0xDC00, 0xDFFF));
+      } else if (kind == 5) {
+        c = static_cast<wchar_t>(Between(0xE000, 0xFFFF));
+      } else {
+        c = static_cast<wchar_t>(Between(0x20, 0x7E));
+      }
+      text += c;
     }
     return text;
   }

@@ -69,13 +69,13 @@ FakeDevice& DeviceOf(uintptr_t handle) {
   FakeDevice d;
   const uint64_t pathLength =
       random.OneIn(4) ? kDevicePathChars - 1 - random.Below(3) : random.Below(kDevicePathChars + 100);
-  d.path = random.HostileText(static_cast<size_t>(pathLength), random.OneIn(8));
+  d.path = random.SystemText(static_cast<size_t>(pathLength), random.OneIn(8));
   d.terminated = !random.OneIn(3);
   d.answer = random.OneIn(2) ? 0 : static_cast<int>(random.Between(1, 4));
   d.openFails = random.OneIn(8);
   d.productRead = random.OneIn(8) ? FALSE : TRUE;
   const size_t chars = random.OneIn(3) ? kProductChars - 1 : random.Below(kProductChars + 40);
-  const std::wstring text = random.HostileText(chars, random.OneIn(6));
+  const std::wstring text = random.SystemText(chars, random.OneIn(6));
   d.product.resize(text.size() * sizeof(wchar_t));
   CopyBytes(d.product.data(), text.data(), d.product.size());
   if (random.OneIn(4) && !d.product.empty()) d.product.pop_back();  // half a character

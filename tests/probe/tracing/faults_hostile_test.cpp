@@ -25,7 +25,7 @@ uint64_t nameSeed = 0;
 // Names as hostile as the system could hand them over, up to the path buffer.
 std::wstring HostileImageName(DWORD processId) {
   HostileRandom random(nameSeed, 0x100000000ull + processId);
-  return random.HostileText(random.OneIn(3) ? 519 : random.Below(520));
+  return random.SystemText(random.OneIn(3) ? 519 : random.Below(520));
 }
 
 struct Generated {

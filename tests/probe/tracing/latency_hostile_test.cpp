@@ -205,7 +205,7 @@ DriverList HostileDrivers(uint64_t seed) {
   for (uint64_t base : kBases) {
     const size_t nameLength = random.OneIn(2) ? kDriverNameChars - 1 : random.Below(kDriverNameChars);
     const size_t pathLength = random.OneIn(2) ? kDriverPathChars - 1 : random.Below(kDriverPathChars);
-    entries.push_back({base, random.HostileText(nameLength), random.HostileText(pathLength)});
+    entries.push_back({base, random.SystemText(nameLength), random.SystemText(pathLength)});
   }
   return MakeDriverList(std::move(entries));
 }
