@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <thread>
 
 #if defined(_MSC_VER)
@@ -32,7 +33,17 @@ void Trap() {
 #endif
 }
 
+// Before main, where no report of ours runs yet and Wine gives the Linux side
+// any status, 0 included. Asked for on the command line, so the other tests
+// of this program start.
+const bool diesBeforeMain = [] {
+  if (wcsstr(GetCommandLineW(), L"--die-before-main") != nullptr) WriteToReservedMemory();
+  return false;
+}();
+
 TEST(CrashOnPurpose, SoundTestPasses) { SUCCEED(); }
+
+TEST(CrashOnPurpose, DeathBeforeMain) { EXPECT_FALSE(diesBeforeMain); }
 
 // In the middle of a table, whose case the report names.
 TEST(CrashOnPurpose, AccessViolationOnTheMainThread) {

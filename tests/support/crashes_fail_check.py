@@ -22,6 +22,8 @@ EXPECTED = {
         r"CRASH: exception 0xC000001D .* in test CrashOnPurpose\.TrapOnAnotherThread",
     "CrashOnPurpose.ExceptionCodeEndingInZero":
         r"CRASH: exception 0xE0000100 .* in test CrashOnPurpose\.ExceptionCodeEndingInZero",
+    "CrashOnPurpose.DeathBeforeMain":
+        r"wine-run: \S*crash_on_purpose\.exe again ended with status \d+ before its main began",
     "CrashOnPurpose.HangPastTheDeadline":
         r"HANG: test CrashOnPurpose\.HangPastTheDeadline still running after \d+ s, "
         r"waiting for a sleep that never ends",

@@ -101,7 +101,25 @@ DWORD TakeDeadline(int& argc, char** argv) {
 
 }  // namespace
 
+// tools/wine-run names a file in VANTOREL_STARTED_MARK: made here, first of
+// all, it tells that Wine started this program and its main ran. A run that
+// ends without it died before main (in Wine's start of the process, or in a
+// static initializer, where no report of ours runs yet).
+void MarkStarted() {
+  // Narrow on purpose: tools/wine-run tells a test program by this name in its
+  // bytes. The path is plain ASCII (a file in /tmp).
+  static constexpr char kMarkVariable[] = "VANTOREL_STARTED_MARK";
+  char path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA(kMarkVariable, path, sizeof(path));
+  if (length == 0 || length >= sizeof(path)) return;
+  // Not for the programs this one starts: their main is not ours.
+  SetEnvironmentVariableA(kMarkVariable, nullptr);
+  const HANDLE mark = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
+}
+
 int main(int argc, char** argv) {
+  MarkStarted();
   DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &reportHandle, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
   SetUnhandledExceptionFilter(ReportCrash);
