@@ -25,6 +25,7 @@
 #include "probe/core/run_clock.h"
 #include "shell/server_class_id.h"
 #include "shell/tool_table.h"
+#include "tests/shell/reported_selection.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -97,83 +98,6 @@ void Floor(IShellItemArray* items, const std::wstring& assets) {
   }
 }
 
-// One item as the shell reported it, answered again without the shell.
-class RecordedItem final : public IShellItem {
- public:
-  RecordedItem(IShellItem* real) {
-    real->GetAttributes(SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM, &attributes_);
-    LPWSTR path = nullptr;
-    real->GetDisplayName(SIGDN_FILESYSPATH, &path);
-    path_ = path != nullptr ? path : L"";
-    CoTaskMemFree(path);
-  }
-  IFACEMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    *object = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellItem) ? this : nullptr;
-    return *object != nullptr ? S_OK : E_NOINTERFACE;
-  }
-  IFACEMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on main's stack
-  IFACEMETHODIMP_(ULONG) Release() override { return 1; }
-  IFACEMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOTIMPL;
-  }
-  IFACEMETHODIMP GetParent(IShellItem** parent) override {
-    *parent = nullptr;
-    return E_NOTIMPL;
-  }
-  IFACEMETHODIMP GetDisplayName(SIGDN form, LPWSTR* name) override {
-    *name = nullptr;
-    if (form != SIGDN_FILESYSPATH) return E_NOTIMPL;
-    return SHStrDupW(path_.c_str(), name);
-  }
-  IFACEMETHODIMP GetAttributes(SFGAOF mask, SFGAOF* attributes) override {
-    *attributes = attributes_ & mask;
-    return *attributes == mask ? S_OK : S_FALSE;
-  }
-  IFACEMETHODIMP Compare(IShellItem*, SICHINTF, int* order) override {
-    *order = 0;
-    return E_NOTIMPL;
-  }
-
- private:
-  SFGAOF attributes_ = 0;
-  std::wstring path_;
-};
-
-class RecordedSelection final : public IShellItemArray {
- public:
-  explicit RecordedSelection(IShellItem* item) : item_(item) {}
-  IFACEMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    *object = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellItemArray) ? this : nullptr;
-    return *object != nullptr ? S_OK : E_NOINTERFACE;
-  }
-  IFACEMETHODIMP_(ULONG) AddRef() override { return 2; }
-  IFACEMETHODIMP_(ULONG) Release() override { return 1; }
-  IFACEMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** object) override { return None(object); }
-  IFACEMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** object) override { return None(object); }
-  IFACEMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** object) override { return None(object); }
-  IFACEMETHODIMP GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF* attributes) override {
-    *attributes = 0;
-    return E_NOTIMPL;
-  }
-  IFACEMETHODIMP GetCount(DWORD* count) override {
-    *count = 1;
-    return S_OK;
-  }
-  IFACEMETHODIMP GetItemAt(DWORD index, IShellItem** item) override {
-    *item = index == 0 ? item_ : nullptr;
-    return index == 0 ? S_OK : E_INVALIDARG;
-  }
-  IFACEMETHODIMP EnumItems(IEnumShellItems** items) override { return None(reinterpret_cast<void**>(items)); }
-
- private:
-  static HRESULT None(void** object) {
-    *object = nullptr;
-    return E_NOTIMPL;
-  }
-  IShellItem* item_;
-};
-
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -228,12 +152,17 @@ int wmain(int argc, wchar_t** argv) {
         FAILED(SHCreateShellItemArrayFromShellItem(item.Get(), IID_PPV_ARGS(&items)))) {
       return 4;
     }
-    RecordedItem recordedItem(item.Get());
-    RecordedSelection recorded(&recordedItem);
+    // The item as the shell reported it, answered again without the shell.
+    SFGAOF attributes = 0;
+    item->GetAttributes(SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM, &attributes);
+    LPWSTR path = nullptr;
+    item->GetDisplayName(SIGDN_FILESYSPATH, &path);
+    const ComPtr<IShellItemArray> recorded = MakeReportedSelection(path != nullptr ? path : L"", attributes);
+    CoTaskMemFree(path);
     for (int i = 0; i < 20; ++i) {  // warm up
       BuildMenu(factory.Get(), items.Get());
       Floor(items.Get(), assets);
-      BuildMenu(factory.Get(), &recorded);
+      BuildMenu(factory.Get(), recorded.Get());
     }
     std::vector<double> build, floor, replayed;
     for (int round = 0; round < rounds; ++round) {
@@ -244,7 +173,7 @@ int wmain(int argc, wchar_t** argv) {
       Floor(items.Get(), assets);
       floor.push_back(Now() - started);
       started = Now();
-      BuildMenu(factory.Get(), &recorded);
+      BuildMenu(factory.Get(), recorded.Get());
       replayed.push_back(Now() - started);
     }
     const double b = Median(build) * 1e6, f = Median(floor) * 1e6, r = Median(replayed) * 1e6;

@@ -10,19 +10,9 @@
 #include "cli/message_printer.h"
 #include "tests/support/hostile_input.h"
 #include "tests/support/unique_handle.h"
+#include "tools/standin_host/host_messages.h"
 
 namespace {
-
-// A header alone, declaring length bytes that never come.
-std::string Header(char type, uint32_t length) {
-  std::string bytes(1, type);
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((length >> shift) & 0xff);
-  return bytes;
-}
-
-std::string Message(char type, const std::string& payload) {
-  return Header(type, static_cast<uint32_t>(payload.size())) + payload;
-}
 
 struct Taken {
   char type;

@@ -1,37 +1,14 @@
 // Out of memory inside a COM call must come back as a result, never as an
-// exception or a crash. The nothrow allocation is replaced here so a test can
-// make the next one fail.
+// exception or a crash.
 #include <gtest/gtest.h>
 #include <shobjidl.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "shell/factory.h"
 #include "shell/root_command.h"
 #include "shell/server_counts.h"
+#include "tests/support/failing_allocation.h"
 
 namespace {
-
-std::atomic<int> allocationsBeforeFailure{-1};  // -1: never fail
-
-}  // namespace
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  int left = allocationsBeforeFailure.load();
-  while (left >= 0 && !allocationsBeforeFailure.compare_exchange_weak(left, left - 1)) {
-  }
-  if (left == 0) return nullptr;
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-namespace {
-
-struct FailAfter {
-  explicit FailAfter(int successes) { allocationsBeforeFailure = successes; }
-  ~FailAfter() { allocationsBeforeFailure = -1; }
-};
 
 // Catches a missing null check (a crash) or a success reported without an object.
 TEST(ShellAllocation, FailuresComeBackAsResults) {

@@ -35,6 +35,7 @@
 
 #include "tests/support/utf8.h"
 #include "tests/support/whole_file.h"
+#include "tools/standin_host/host_messages.h"
 
 namespace {
 
@@ -71,17 +72,6 @@ std::string Unescape(const std::string& text) {
     } else bytes += c;
   }
   return bytes;
-}
-
-// The type letter and the payload length, little-endian.
-std::string Header(char type, uint32_t length) {
-  std::string bytes(1, type);
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((length >> shift) & 0xff);
-  return bytes;
-}
-
-std::string Message(char type, const std::string& payload) {
-  return Header(type, static_cast<uint32_t>(payload.size())) + payload;
 }
 
 struct Pipe {

@@ -1,12 +1,7 @@
 // Out of memory for a tracing mode's shared state must come back as the trace
-// error line and exit code 4, before any session starts: never a crash. The
-// nothrow allocation is replaced in this program only, so a test can make the
-// next one fail.
+// error line and exit code 4, before any session starts: never a crash.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -18,27 +13,9 @@
 #include "tests/probe/tracing/line_capture.h"
 #include "tests/probe/tracing/replayed_run.h"
 #include "tests/probe/tracing/trace_replay.h"
+#include "tests/support/failing_allocation.h"
 
 namespace {
-
-std::atomic<int> allocationsBeforeFailure{-1};  // -1: never fail
-
-}  // namespace
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  int left = allocationsBeforeFailure.load();
-  while (left >= 0 && !allocationsBeforeFailure.compare_exchange_weak(left, left - 1)) {
-  }
-  if (left == 0) return nullptr;
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-namespace {
-
-struct FailAfter {
-  explicit FailAfter(int successes) { allocationsBeforeFailure = successes; }
-  ~FailAfter() { allocationsBeforeFailure = -1; }
-};
 
 DriverList NoDrivers() { return DriverList{}; }
 DWORD NoOwner(DWORD) { return 0; }
