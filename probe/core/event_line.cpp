@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -17,4 +18,10 @@ void WriteEventLine(const char* text, size_t length) {
   DWORD written = 0;
   WriteFile(outputHandle, text, static_cast<DWORD>(length), &written, nullptr);
   WriteFile(outputHandle, "\n", 1, &written, nullptr);
+}
+
+void WriteEndLine(const char* reason) {
+  char line[64];
+  snprintf(line, sizeof(line), "{\"event\":\"end\",\"reason\":\"%s\"}", reason);
+  WriteEventLine(line);
 }

@@ -10,6 +10,10 @@ void TakeOutputHandle();
 void WriteEventLine(const char* text);
 void WriteEventLine(const char* text, size_t length);
 
+// {"event":"end","reason":"<reason>"}, the last line of a run that says no
+// more than why it ended.
+void WriteEndLine(const char* reason);
+
 // For literal lines: the length is known at compile time.
 template <size_t N>
 void WriteLiteralLine(const char (&text)[N]) {

@@ -59,7 +59,7 @@ int RunSensorsMode() {
     // Short sleeps so a stop request ends the run within about 100 ms.
     for (int k = 0; k < 10 && !StopRaised(); ++k) Sleep(100);
   }
-  WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+  WriteEndLine("stopped");
   CloseSensorContext(&sensors);
   return kExitStopped;
 }

@@ -20,11 +20,11 @@ constexpr DWORD kWaitMs = 20;  // how soon a stop request is seen
 static_assert(sizeof(RAWINPUTHEADER) == 24, "header size given to GetRawInputData");
 
 struct EndOfRun {
-  const char* line;
+  const char* reason;
   int code;
 };
-constexpr EndOfRun kTimeRanOut{"{\"event\":\"end\",\"reason\":\"time\"}", kExitDone};
-constexpr EndOfRun kStopped{"{\"event\":\"end\",\"reason\":\"stopped\"}", kExitStopped};
+constexpr EndOfRun kTimeRanOut{"time", kExitDone};
+constexpr EndOfRun kStopped{"stopped", kExitStopped};
 
 // Everything the window procedure updates; it runs on the mode's own thread.
 struct InputCheckRun {
@@ -132,6 +132,6 @@ int RunInputCheck(const Options& options) {
 
   RegisterRawInput(nullptr, RIDEV_REMOVE);
   DestroyWindow(window);
-  WriteEventLine(end.line);
+  WriteEndLine(end.reason);
   return end.code;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "probe/core/options.h"
+#include "probe/core/sample_period.h"
 
 // The sample clock runs on the 32-bit millisecond tick count, which wraps
 // after 49.7 days of uptime. Every comparison is made on the unsigned distance
@@ -10,11 +11,9 @@
 // and its length.
 struct SampleClock {
   uint32_t startTick = 0;
-  uint32_t nextSampleMs = 1000;  // offset of the next due sample from the start
+  uint32_t nextSampleMs = kSamplePeriodMs;  // offset of the next due sample from the start
   uint32_t durationMs = 0;       // the truncation of minutes x 60,000
 };
-
-constexpr uint32_t kSamplePeriodMs = 1000;
 
 inline SampleClock StartSampleClock(uint32_t startTick, double minutes) {
   SampleClock clock;

@@ -21,7 +21,7 @@ RunClock benchClock;
 double Now() { return SecondsSince(benchClock); }
 
 int EndStopped() {
-  WriteLiteralLine("{\"event\":\"end\",\"reason\":\"stopped\"}");
+  WriteEndLine("stopped");
   return kExitStopped;
 }
 
@@ -223,6 +223,6 @@ int RunBenchmark(const Options& options, const BenchmarkEnvironment& env) {
     }
   }
 
-  WriteLiteralLine("{\"event\":\"end\",\"reason\":\"done\"}");
+  WriteEndLine("done");
   return kExitDone;
 }

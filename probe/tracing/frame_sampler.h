@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "probe/core/sample_period.h"
 #include "probe/tracing/present_table.h"
 
 // The once-a-second decisions of the frame-time monitor, on plain records:
 // the run function passes the tick count, the foreground process and the
 // name lookup, so a test drives whole runs with exact times.
 
-constexpr uint32_t kSamplePeriodMs = 1000;
 constexpr uint32_t kCandidatePresents = 20;    // presents in one sample
 constexpr uint32_t kChoiceStreak = 2;          // consecutive samples with the same candidate
 constexpr uint32_t kIdleRemovalMs = 30000;     // a record without presents this long is dropped

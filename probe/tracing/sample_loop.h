@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
+#include "probe/core/sample_period.h"
 #include "probe/core/stop_control.h"
 #include "probe/tracing/monitor_platform.h"
 
@@ -20,7 +22,7 @@ SampleLoopEnd RunSampleLoop(const MonitorPlatform& platform, double minutes, Tak
   const DWORD t0 = platform.tick();
   const DWORD limit = TimeLimitMs(minutes);
   while (!StopRaised()) {
-    platform.sleep(1000);
+    platform.sleep(kSamplePeriodMs);
     // A stop during the sleep ends the run without a sample of that second.
     if (StopRaised()) break;
     const DWORD elapsed = platform.tick() - t0;
@@ -29,6 +31,3 @@ SampleLoopEnd RunSampleLoop(const MonitorPlatform& platform, double minutes, Tak
   }
   return SampleLoopEnd{"stopped", kExitStopped};
 }
-
-// {"event":"end","reason":"<reason>"}, the last line of a monitor's run.
-void WriteEndLine(const char* reason);
