@@ -9,16 +9,21 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// A file-system item that reports the attributes it is given, as the shell
-// reports them: the bits asked for that it has, S_FALSE when some are missing.
-class ReportedItem final : public IShellItem {
+// The IUnknown of a fake: it answers IUnknown and its one interface, and
+// deletes itself with its last reference (it starts with one).
+template <class Interface>
+class FakeObject : public Interface {
  public:
-  ReportedItem(std::wstring path, SFGAOF attributes) : path_(std::move(path)), attributes_(attributes) {}
+  explicit FakeObject(const IID& interfaceId) : interfaceId_(interfaceId) {}
+  virtual ~FakeObject() = default;
+  FakeObject(const FakeObject&) = delete;
+  FakeObject& operator=(const FakeObject&) = delete;
+
   IFACEMETHODIMP QueryInterface(REFIID riid, void** object) override {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IShellItem)) return E_NOINTERFACE;
-    *object = static_cast<IShellItem*>(this);
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, interfaceId_)) return E_NOINTERFACE;
+    *object = static_cast<Interface*>(this);
     AddRef();
     return S_OK;
   }
@@ -28,6 +33,18 @@ class ReportedItem final : public IShellItem {
     if (left == 0) delete this;
     return left;
   }
+
+ private:
+  const IID& interfaceId_;
+  std::atomic<ULONG> references_{1};
+};
+
+// A file-system item that reports the attributes it is given, as the shell
+// reports them: the bits asked for that it has, S_FALSE when some are missing.
+class ReportedItem final : public FakeObject<IShellItem> {
+ public:
+  ReportedItem(std::wstring path, SFGAOF attributes)
+      : FakeObject(IID_IShellItem), path_(std::move(path)), attributes_(attributes) {}
   IFACEMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** object) override {
     if (object != nullptr) *object = nullptr;
     return E_NOTIMPL;
@@ -51,7 +68,6 @@ class ReportedItem final : public IShellItem {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::wstring path_;
   SFGAOF attributes_;
 };
@@ -59,22 +75,9 @@ class ReportedItem final : public IShellItem {
 // Wine's shell makes no array without items (SHCreateShellItemArrayFromIDLists
 // and SHCreateShellItemArray refuse a count of 0), which Windows hands over
 // for some views; this one answers as such an array does, or holds one item.
-class EmptyItemArray final : public IShellItemArray {
+class EmptyItemArray final : public FakeObject<IShellItemArray> {
  public:
-  IFACEMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IShellItemArray)) return E_NOINTERFACE;
-    *object = static_cast<IShellItemArray*>(this);
-    AddRef();
-    return S_OK;
-  }
-  IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  IFACEMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  EmptyItemArray() : FakeObject(IID_IShellItemArray) {}
   IFACEMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** object) override { return Refuse(object); }
   IFACEMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** object) override { return Refuse(object); }
   IFACEMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** object) override { return Refuse(object); }
@@ -99,7 +102,6 @@ class EmptyItemArray final : public IShellItemArray {
     if (object != nullptr) *object = nullptr;
     return E_NOTIMPL;
   }
-  std::atomic<ULONG> references_{1};
   ComPtr<IShellItem> item_;
 };
 
