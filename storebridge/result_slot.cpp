@@ -92,14 +92,23 @@ bool PrintResult(ResultSlot& slot, HANDLE output) {
   return first;
 }
 
-void PrintResultAndEndProcess(ResultSlot& slot) {
-  PrintResult(slot, GetStdHandle(STD_OUTPUT_HANDLE));
+void WaitForPrintUnderWay(ResultSlot& slot) {
   // Another thread's write in progress gets a moment to land, but a write
   // that blocks must not keep us from ending.
   for (DWORD waited = 0; InterlockedCompareExchange(&slot.printing, 0, 0) != 0 && waited < kPrintGraceMs;
        waited += 10) {
     Sleep(10);
   }
+}
+
+int PrintResultForExit(ResultSlot& slot, HANDLE output) {
+  if (!PrintResult(slot, output)) WaitForPrintUnderWay(slot);
+  return ResultCode(slot);
+}
+
+void PrintResultAndEndProcess(ResultSlot& slot) {
+  PrintResult(slot, GetStdHandle(STD_OUTPUT_HANDLE));
+  WaitForPrintUnderWay(slot);
   // TerminateProcess rather than ExitProcess: the line is already written, and
   // ExitProcess would first wait for the loader lock and run every DLL's
   // detach code, which is where a hung Windows Runtime call or a corrupted

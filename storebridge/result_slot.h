@@ -57,6 +57,14 @@ bool PrintResult(ResultSlot& slot, HANDLE output);
 
 inline constexpr DWORD kPrintGraceMs = 2000;
 
+// Waits up to kPrintGraceMs while another thread writes the line.
+void WaitForPrintUnderWay(ResultSlot& slot);
+
+// For the main thread at its end: prints the line unless another thread did,
+// waits for a print under way elsewhere (returning from main ends the process
+// and would cut that write off, losing the line), and gives the exit code.
+int PrintResultForExit(ResultSlot& slot, HANDLE output);
+
 // For the watchdog and the crash handler: prints to standard output (unless
 // printed already; a print under way elsewhere gets kPrintGraceMs to finish)
 // and ends the process with the result code.

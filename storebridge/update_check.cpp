@@ -116,6 +116,5 @@ int StoreBridgeEntry() {
     RunUpdateCheck(slot, argc, argv);
     LocalFree(argv);
   }
-  PrintResult(slot, GetStdHandle(STD_OUTPUT_HANDLE));
-  return ResultCode(slot);
+  return PrintResultForExit(slot, GetStdHandle(STD_OUTPUT_HANDLE));
 }

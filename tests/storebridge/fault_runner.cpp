@@ -59,8 +59,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StartShortWatchdog(slot);
     while (!ResultIsSet(slot)) Sleep(1);
     StoreResult(slot, kResultUpdate, kExitUpdate);
-    PrintResult(slot, GetStdHandle(STD_OUTPUT_HANDLE));
-    return ResultCode(slot);
+    return PrintResultForExit(slot, GetStdHandle(STD_OUTPUT_HANDLE));
   } else if (wcscmp(scene, L"crash") == 0) {
     AccessViolation();
   } else if (wcscmp(scene, L"crash-after-answer") == 0) {

@@ -96,6 +96,40 @@ TEST_F(StoreBridgeResultSlot, PrintingIntoAPipeNobodyReadsYetReturns) {
   EXPECT_EQ(output, "UPDATE\r\n");
 }
 
+// Catches a main thread that returns (which ends the process) while the
+// watchdog is still writing the line: the host would get no line at all.
+TEST_F(StoreBridgeResultSlot, MainThreadsEndWaitsForALineUnderWayElsewhere) {
+  StoreResult(slot_, kResultTimeout, kExitTimeout);
+  // The watchdog has taken the print and is in its WriteFile.
+  EnterCriticalSection(&slot_.lock);
+  slot_.written = true;
+  InterlockedExchange(&slot_.printing, 1);
+  LeaveCriticalSection(&slot_.lock);
+  std::thread watchdog([this] {
+    Sleep(300);
+    InterlockedExchange(&slot_.printing, 0);
+  });
+  Pipe pipe;
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(PrintResultForExit(slot_, pipe.write.Get()), kExitTimeout);
+  const ULONGLONG waited = GetTickCount64() - started;
+  watchdog.join();
+  EXPECT_GE(waited, 250u);
+  EXPECT_LT(waited, kPrintGraceMs);
+  EXPECT_EQ(pipe.Drain(), "") << "the main thread printed a second line";
+
+  // Nothing under way elsewhere: it prints and returns at once.
+  ResultSlot fresh;
+  InitResultSlot(fresh);
+  StoreResult(fresh, L"NOUPDATE", 1);
+  Pipe other;
+  const ULONGLONG alone = GetTickCount64();
+  EXPECT_EQ(PrintResultForExit(fresh, other.write.Get()), 1);
+  EXPECT_LT(GetTickCount64() - alone, 250u);
+  EXPECT_EQ(other.Drain(), "NOUPDATE\r\n");
+  DeleteCriticalSection(&fresh.lock);
+}
+
 TEST_F(StoreBridgeResultSlot, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCode) {
   Pipe pipe;
   std::vector<std::thread> threads;
