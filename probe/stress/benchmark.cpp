@@ -148,18 +148,19 @@ bool RandomReads(const DriveCalls& io, HANDLE file, uint8_t* buffer, int repetit
   }
 }
 
-// Returns whether all three repetitions completed.
-bool DriveTest(const DriveCalls& io, const wchar_t* dir, DriveResults& results) {
-  wchar_t path[kDrivePathCapacity];
-  DriveTestPath(path, kDrivePathCapacity, dir, GetCurrentProcessId());
+// The three repetitions in the folder the caller holds open. Returns whether
+// all three completed.
+bool DriveRepetitions(const DriveCalls& io, HANDLE folder, DriveResults& results) {
+  wchar_t name[kDriveNameCapacity];
+  DriveTestName(name, kDriveNameCapacity, GetCurrentProcessId());
   auto* buffer = static_cast<uint8_t*>(VirtualAlloc(nullptr, kDriveBufferBytes, MEM_RESERVE | MEM_COMMIT,
                                                     PAGE_READWRITE));
   bool ok = buffer != nullptr;
   for (int k = 0; k < kBenchRepetitions && ok && !StopRaised(); ++k) {
     FillDriveBuffer(buffer, kDriveBufferBytes, k);
     // Each repetition starts from an empty file, which the system deletes
-    // when we close it.
-    HANDLE file = io.create(path);
+    // when we close it. A name someone else took ends the test here.
+    HANDLE file = io.create(folder, name);
     if (file == INVALID_HANDLE_VALUE) {
       ok = false;
       break;
@@ -173,6 +174,17 @@ bool DriveTest(const DriveCalls& io, const wchar_t* dir, DriveResults& results) 
   }
   if (buffer != nullptr) VirtualFree(buffer, 0, MEM_RELEASE);
   return ok;
+}
+
+// Returns whether all three repetitions completed. The folder is opened once
+// and held: every file goes into the folder this handle names, even when the
+// path names another one later.
+bool DriveTest(const DriveCalls& io, const wchar_t* dir, DriveResults& results) {
+  const HANDLE folder = OpenDriveFolder(dir);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  const bool completed = DriveRepetitions(io, folder, results);
+  CloseHandle(folder);
+  return completed;
 }
 
 }  // namespace

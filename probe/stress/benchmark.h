@@ -7,6 +7,7 @@
 
 #include "probe/core/options.h"
 #include "probe/core/stop_control.h"
+#include "probe/stress/drive_file.h"
 
 // One processor measurement with threadCount workers: millions of updates per second.
 double MeasureProcessorRun(uint32_t threadCount);
@@ -14,14 +15,10 @@ double MeasureProcessorRun(uint32_t threadCount);
 // The "mem" step: its step line, three timed copies, its result line.
 void RunMemoryCopyStep();
 
-// The file calls of the drive test, so a test can make one fail after the file exists.
+// The file calls of the drive test, so a test can make one fail after the file
+// exists. create makes the file name inside the folder the test holds open.
 struct DriveCalls {
-  std::function<HANDLE(const wchar_t* path)> create = [](const wchar_t* path) {
-    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_DELETE_ON_CLOSE |
-                           FILE_ATTRIBUTE_TEMPORARY,
-                       nullptr);
-  };
+  std::function<HANDLE(HANDLE folder, const wchar_t* name)> create = CreateDriveFile;
   std::function<BOOL(HANDLE file, const void* bytes, DWORD count, DWORD* written)> write =
       [](HANDLE file, const void* bytes, DWORD count, DWORD* written) {
         return WriteFile(file, bytes, count, written, nullptr);

@@ -34,12 +34,18 @@ uint64_t XorshiftNext(uint64_t x) {
 
 uint64_t RandomReadOffset(uint64_t x) { return (x % 65536) * kRandomReadBytes; }
 
-void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned long processId) {
+namespace {
+
+// Appends text to the terminated string of length in buffer, cut to capacity.
+void AppendCut(wchar_t* buffer, size_t capacity, size_t& length, const wchar_t* text) {
+  while (*text != 0 && length + 1 < capacity) buffer[length++] = *text++;
+  buffer[length] = 0;
+}
+
+}  // namespace
+
+void DriveTestName(wchar_t* name, size_t capacity, unsigned long processId) {
   if (capacity == 0) return;
-  size_t length = 0;
-  auto append = [&](const wchar_t* text) {
-    while (*text != 0 && length + 1 < capacity) path[length++] = *text++;
-  };
   wchar_t digits[24];  // room for a 64-bit unsigned long too (the native build)
   int n = 0;
   do {
@@ -49,11 +55,22 @@ void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned 
   wchar_t number[24];
   for (int i = 0; i < n; ++i) number[i] = digits[n - 1 - i];
   number[n] = 0;
-  append(dir);
-  append(L"\\vantorel-bench-");
-  append(number);
-  append(L".tmp");
-  path[length] = 0;
+  size_t length = 0;
+  name[0] = 0;
+  AppendCut(name, capacity, length, L"vantorel-bench-");
+  AppendCut(name, capacity, length, number);
+  AppendCut(name, capacity, length, L".tmp");
+}
+
+void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned long processId) {
+  if (capacity == 0) return;
+  wchar_t name[kDriveNameCapacity];
+  DriveTestName(name, kDriveNameCapacity, processId);
+  size_t length = 0;
+  path[0] = 0;
+  AppendCut(path, capacity, length, dir);
+  AppendCut(path, capacity, length, L"\\");
+  AppendCut(path, capacity, length, name);
 }
 
 namespace {

@@ -16,6 +16,7 @@ constexpr size_t kDriveBufferBytes = 1024 * 1024;
 constexpr int kDriveBuffersPerFile = 256;  // a 256 MiB file
 constexpr uint32_t kRandomReadBytes = 4096;
 constexpr int kDrivePathCapacity = 700;  // characters including the terminator
+constexpr int kDriveNameCapacity = 40;   // "vantorel-bench-<pid>.tmp" with any 64-bit pid
 
 // Millions of accumulator updates per second; 0 for an empty interval.
 double UpdatesPerSecondMillions(int64_t updates, double seconds);
@@ -35,7 +36,9 @@ uint64_t XorshiftNext(uint64_t x);  // x ^= x << 13; x ^= x >> 7; x ^= x << 17
 // A 4 KiB-aligned offset inside the 256 MiB file.
 uint64_t RandomReadOffset(uint64_t x);
 
-// "<dir>\vantorel-bench-<pid>.tmp", cut to fit capacity and always terminated.
+// "vantorel-bench-<pid>.tmp", cut to fit capacity and always terminated.
+void DriveTestName(wchar_t* name, size_t capacity, unsigned long processId);
+// "<dir>\vantorel-bench-<pid>.tmp", the same way: where the drive test's file lies.
 void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned long processId);
 
 // The ways the "mem" step can copy: 16-byte streaming stores, which skip

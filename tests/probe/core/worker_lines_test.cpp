@@ -134,7 +134,7 @@ std::vector<std::string> BenchmarkLines(bool stopInDrive) {
   env.processorRun = [](uint32_t threads) { return 1234.5678 * threads; };
   env.memoryStep = [] {};
   env.startStdinWatcher = [] {};
-  env.drive.create = [stopInDrive](const wchar_t*) {
+  env.drive.create = [stopInDrive](HANDLE, const wchar_t*) {
     if (stopInDrive) RaiseStop(kStopRequested);
     return INVALID_HANDLE_VALUE;
   };

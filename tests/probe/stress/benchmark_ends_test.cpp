@@ -152,11 +152,11 @@ TEST(BenchEnds, DriveFailingAfterTheFileExistsGivesTheNote) {
       counts->failed = true;
       return true;
     };
-    env.drive.create = [real, counts](const wchar_t* path) {
+    env.drive.create = [real, counts](HANDLE folder, const wchar_t* name) {
       if (counts->failed) ++counts->callsAfterFailure;
       ++counts->creates;
       counts->calls = 0;
-      return real.create(path);
+      return real.create(folder, name);
     };
     env.drive.write = [&c, real, failsNow](HANDLE f, const void* b, DWORD n, DWORD* done) {
       if (!failsNow(Call::Write)) return real.write(f, b, n, done);

@@ -55,6 +55,18 @@ TEST(BenchArithmetic, RandomReadOffsets) {
   }
 }
 
+TEST(BenchArithmetic, DriveTestName) {
+  wchar_t name[kDriveNameCapacity];
+  DriveTestName(name, kDriveNameCapacity, 1234);
+  EXPECT_EQ(std::wstring(name), L"vantorel-bench-1234.tmp");
+  DriveTestName(name, kDriveNameCapacity, 0);
+  EXPECT_EQ(std::wstring(name), L"vantorel-bench-0.tmp");
+  // The native build's unsigned long is 64 bits: its largest value fits whole.
+  DriveTestName(name, kDriveNameCapacity, static_cast<unsigned long>(-1));
+  const std::wstring largest = sizeof(unsigned long) == 8 ? L"18446744073709551615" : L"4294967295";
+  EXPECT_EQ(std::wstring(name), L"vantorel-bench-" + largest + L".tmp");
+}
+
 TEST(BenchArithmetic, DriveTestPath) {
   wchar_t path[kDrivePathCapacity];
   DriveTestPath(path, kDrivePathCapacity, L"C:\\Temp", 1234);
