@@ -51,6 +51,11 @@ void TakeRawInput(InputCheckRun& run, HRAWINPUT handle) {
 
 LRESULT CALLBACK InputWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
+    // The run comes from our own CreateWindowExW, which calls us directly on
+    // this thread before anyone knows the window. Any process of the desktop
+    // can send the window a WM_NCCREATE of its own later, with creation data
+    // that points anywhere in ours: such a message changes nothing.
+    if (InSendMessage() || GetWindowLongPtrW(window, GWLP_USERDATA) != 0) return FALSE;
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   } else if (message == WM_INPUT) {

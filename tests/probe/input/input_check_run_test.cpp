@@ -198,6 +198,52 @@ TEST_F(InputCheckRun, PointerMotionIsTimed) {
   }
 }
 
+// The worker's hidden window, found by its class among the desktop's windows.
+HWND FindInputWindow(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner != s->processId || wcscmp(name, L"VantorelInputCheck") != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Another process sends the hidden window a WM_NCCREATE of its own, whose
+// creation data points where nothing is mapped: a window that takes its run
+// from every WM_NCCREATE crashes on the next raw input. The motion must still
+// be counted and the run end as stopped.
+TEST_F(InputCheckRun, CreationMessageFromAnotherProcessChangesNothing) {
+  ProbeProcess probe;
+  StartWorker(probe, L"--load input --minutes 1");
+  const HWND window = FindInputWindow(probe.ProcessId());
+  ASSERT_NE(window, nullptr) << "the worker's window was not found";
+  CREATESTRUCTW create{};
+  create.lpCreateParams = reinterpret_cast<void*>(static_cast<uintptr_t>(0x10));
+  DWORD_PTR answer = 0;
+  ASSERT_NE(SendMessageTimeoutW(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create), SMTO_ABORTIFHUNG, 10000,
+                                &answer),
+            0);
+  std::string script;
+  for (int i = 0; i < 20; ++i) script += "mousemove_relative 3 0\nsleep 0.03\n";
+  ASSERT_TRUE(injector.Run(script, 30000));
+  uint64_t moves = 0;
+  for (const nlohmann::json& sample : Samples(FinishRun(probe))) {
+    if (sample.contains("m")) moves += sample["m"]["n"].get<uint64_t>();
+  }
+  EXPECT_GE(moves, 10u);
+}
+
 // Catches a product-string read that hands the device the whole buffer: a
 // device whose string fills exactly what it is given must come out as those
 // 127 characters, with nothing read past them.
