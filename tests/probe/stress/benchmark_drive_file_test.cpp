@@ -6,11 +6,13 @@
 // the object can be planted before the drive step begins.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "probe/stress/benchmark.h"
 #include "probe/stress/benchmark_unit.h"
+#include "probe/stress/drive_file.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/unix_link.h"
 #include "tests/support/whole_file.h"
@@ -22,11 +24,15 @@ struct BenchRun {
   std::vector<EventLine> lines;
 };
 
-BenchRun RunBenchInto(const std::wstring& dir) {
+BenchmarkEnvironment QuickEnvironment() {
   BenchmarkEnvironment env;
   env.processorRun = [](uint32_t) { return 1.0; };
   env.memoryStep = [] {};
   env.startStdinWatcher = [] {};
+  return env;
+}
+
+BenchRun RunBenchInto(const std::wstring& dir, const BenchmarkEnvironment& env = QuickEnvironment()) {
   Options options;
   wcsncpy(options.dir, dir.c_str(), kDirCapacity - 1);
   stopFlag.store(kRunning);
@@ -202,6 +208,75 @@ TEST(BenchDriveFile, FreeNameGivesTheThreeResultsInTheFolderGiven) {
     }
     EXPECT_TRUE(NamesIn(tree.target).empty()) << "the drive test left its file behind";
     EXPECT_EQ(NamesIn(tree.outside), std::vector<std::wstring>{L"victim.bin"});
+  }
+}
+
+// The folder replaced by a link to another folder after the worker opened it,
+// as a user who may rename it could do between the host's choice and the
+// first file: nothing is created or written in the other folder, and the
+// victim there stays as it was. Windows makes every file in the folder we
+// hold and gives the three results; Wine makes it there too, then cannot read
+// back what the file is, and the drive test ends with the note.
+TEST(BenchDriveFile, FolderSwappedForALinkAfterItWasOpenedChangesNothingOutside) {
+  DriveTree tree;
+  ASSERT_TRUE(tree.ready);
+  const std::wstring moved = tree.root + L"\\target-moved";
+  BenchmarkEnvironment env = QuickEnvironment();
+  const DriveCalls real;
+  auto swapped = std::make_shared<bool>(false);
+  env.drive.create = [&tree, &moved, real, swapped](HANDLE folder, const wchar_t* name) {
+    if (!*swapped) {
+      *swapped = MoveFileW(tree.target.c_str(), moved.c_str()) && PlantUnixLink(tree.target, tree.outside);
+    }
+    return real.create(folder, name);
+  };
+  // The file is gone once closed: where it lies is seen while it is written.
+  const std::wstring name = tree.fileName.substr(tree.target.size());
+  auto writesOutside = std::make_shared<int>(0);
+  env.drive.write = [&tree, name, real, writesOutside](HANDLE file, const void* bytes, DWORD count, DWORD* written) {
+    if (Exists(tree.outside + name)) ++*writesOutside;
+    return real.write(file, bytes, count, written);
+  };
+  const BenchRun run = RunBenchInto(tree.target, env);
+  EXPECT_TRUE(*swapped) << "the folder could not be swapped";
+  EXPECT_EQ(*writesOutside, 0) << "the file was written in the folder the link leads to";
+  EXPECT_EQ(run.code, 0);
+  const size_t count = run.lines.size() == 8 ? 8 : 10;  // the note, or the three results
+  ExpectProcessorAndDriveStepLines(run.lines, count);
+  std::string victimNow;
+  EXPECT_TRUE(ReadWholeFile(tree.victim, victimNow) && victimNow == tree.kVictimBytes) << "the victim was changed";
+  EXPECT_EQ(NamesIn(tree.outside), std::vector<std::wstring>{L"victim.bin"}) << "a file was made outside";
+
+  RemoveUnixLink(tree.target);
+  // Wine deletes a file on close by the name it was opened with, which now
+  // leads through the link: its empty file stays in the moved folder.
+  DeleteFileW((moved + name).c_str());
+  RemoveDirectoryW(moved.c_str());
+}
+
+// Each check on what the create made: the file is written only when it is a
+// plain file on the held folder's volume and both answered.
+TEST(BenchDriveFile, OnlyAPlainFileOnTheFoldersVolumeIsOurs) {
+  const DriveObjectInfo folder{true, FILE_ATTRIBUTE_DIRECTORY, 0x5A000000};
+  const DriveObjectInfo file{true, FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_ARCHIVE, 0x5A000000};
+  struct Case {
+    const char* name;
+    DriveObjectInfo folder;
+    DriveObjectInfo file;
+    bool ours;
+  } const cases[] = {
+      {"plain file in the folder", folder, file, true},
+      {"folder did not answer", {false, FILE_ATTRIBUTE_DIRECTORY, 0x5A000000}, file, false},
+      {"file did not answer", folder, {false, FILE_ATTRIBUTE_TEMPORARY, 0x5A000000}, false},
+      {"held object is no folder", {true, FILE_ATTRIBUTE_NORMAL, 0x5A000000}, file, false},
+      {"file is a folder", folder, {true, FILE_ATTRIBUTE_DIRECTORY, 0x5A000000}, false},
+      {"file is a reparse point", folder, {true, FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_TEMPORARY, 0x5A000000},
+       false},
+      {"file on another volume", folder, {true, FILE_ATTRIBUTE_TEMPORARY, 0x5A000001}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DriveFileIsOurs(c.folder, c.file), c.ours);
   }
 }
 
