@@ -65,8 +65,12 @@ class Injector {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
       return false;
     }
-    if (info.hProcess) CloseHandle(info.hProcess);
-    if (info.hThread) CloseHandle(info.hThread);
+    // For a Unix program Wine hands back no process handle and a stale thread
+    // handle, which may be one of ours (a test's captured output): neither is closed.
+    if (info.hProcess) {
+      CloseHandle(info.hProcess);
+      CloseHandle(info.hThread);
+    }
     for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
       std::string status;
       if (ReadWholeFile(WindowsPath("status"), status)) return status.rfind("0", 0) == 0;
