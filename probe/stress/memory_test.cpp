@@ -19,6 +19,7 @@ struct MemoryJob {
   int32_t pass;
   uint64_t seed;
   bool verify;
+  PatternStores stores;
 };
 
 std::atomic<int64_t> progressBytes{0};
@@ -40,7 +41,7 @@ DWORD WINAPI MemoryWorker(void* parameter) {
           CountPatternErrors(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
       if (wrong != 0) errorWords.fetch_add(static_cast<int64_t>(wrong));
     } else {
-      WritePattern(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
+      WritePattern(kernel, job.stores, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
     }
     progressBytes.fetch_add(static_cast<int64_t>(chunk * 8));
   }
@@ -76,6 +77,22 @@ void WriteSampleAndCheckTime(void* context) {
 }  // namespace
 
 int64_t MemoryErrorCount() { return errorWords.load(); }
+
+namespace {
+
+RunClock trialClock = StartRunClock();
+double TrialNow() { return SecondsSince(trialClock); }
+
+}  // namespace
+
+PatternStores ChooseStoresOnBlock(uint64_t* block, uint64_t words) {
+  // 64 MiB is far beyond any processor's caches of one core, and short enough
+  // that the trial costs well under a second.
+  constexpr uint64_t kTrialWords = 64 * kMiB / 8;
+  const uint64_t count = words < kTrialWords ? words : kTrialWords;
+  WritePattern(block, count, 0, 0, PatternSeed(0));  // the pages' first touch, not timed
+  return ChooseFasterStores(TimePatternStores(MachinePatternKernel(), block, count, TrialNow));
+}
 int64_t MemoryPhaseProgress() { return progressBytes.load(); }
 
 bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (*afterWait)(void*),
@@ -103,7 +120,7 @@ bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (
   for (uint32_t i = 0; i < setup.threads; ++i) {
     if (!created[i]) continue;
     jobs[i] = {setup.block + covered[i].firstWord, covered[i].words, covered[i].firstWord, setup.pass,
-               PatternSeed(setup.pass), setup.verify};
+               PatternSeed(setup.pass), setup.verify, setup.stores};
     SetThreadPriority(threads[i], THREAD_PRIORITY_BELOW_NORMAL);
     ResumeThread(threads[i]);
     running[count++] = threads[i];
@@ -167,6 +184,7 @@ int RunMemoryTest(const Options& options, const MemoryTestEnvironment& env) {
   run.bytes = size;
 
   PhaseSetup setup{static_cast<uint64_t*>(block), size / 8, threadCount, 0, false};
+  setup.stores = ChooseStoresOnBlock(setup.block, setup.words);
   while (!StopRaised()) {
     setup.pass = run.completedPasses;
     setup.verify = false;

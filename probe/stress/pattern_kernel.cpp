@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "probe/stress/fastest_form.h"
 #include "probe/stress/memory_test_unit.h"
 #include "probe/stress/pattern_forms.h"
 
@@ -45,19 +46,50 @@ const char* PatternKernelName(PatternKernel kernel) {
   return "plain";
 }
 
-void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
-                  uint64_t seed) {
+const char* PatternStoresName(PatternStores stores) {
+  return stores == PatternStores::kStreaming ? "streaming" : "plain";
+}
+
+void WritePattern(PatternKernel kernel, PatternStores stores, uint64_t* words, uint64_t count, uint64_t firstIndex,
+                  int32_t pass, uint64_t seed) {
+  const bool streaming = stores == PatternStores::kStreaming;
   switch (kernel) {
     case PatternKernel::kSse2:
-      return WritePatternSse2(words, count, firstIndex, pass, seed);
+      return WritePatternSse2(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kAvx2:
-      return WritePatternAvx2(words, count, firstIndex, pass, seed);
+      return WritePatternAvx2(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kAvx512:
-      return WritePatternAvx512(words, count, firstIndex, pass, seed);
+      return WritePatternAvx512(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kPlain:
       break;
   }
   WritePattern(words, count, firstIndex, pass, seed);
+}
+
+void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
+                  uint64_t seed) {
+  WritePattern(kernel, PatternStores::kPlain, words, count, firstIndex, pass, seed);
+}
+
+PatternStoreTrial TimePatternStores(PatternKernel kernel, uint64_t* words, uint64_t count, double (*now)(),
+                                    int rounds) {
+  PatternStoreTrial trial;
+  for (int round = 0; round < rounds; ++round) {
+    for (PatternStores stores : {PatternStores::kPlain, PatternStores::kStreaming}) {
+      const double t0 = now();
+      WritePattern(kernel, stores, words, count, 0, 0, PatternSeed(0));
+      const double seconds = now() - t0;
+      double& best = trial.bestSeconds[static_cast<int>(stores)];
+      if (seconds > 0 && (best == 0 || seconds < best)) best = seconds;
+    }
+  }
+  return trial;
+}
+
+PatternStores ChooseFasterStores(const PatternStoreTrial& trial) {
+  return FastestTimedForm(trial.bestSeconds, 2) == static_cast<int>(PatternStores::kStreaming)
+             ? PatternStores::kStreaming
+             : PatternStores::kPlain;
 }
 
 uint64_t CountPatternErrors(PatternKernel kernel, const uint64_t* words, uint64_t count, uint64_t firstIndex,
