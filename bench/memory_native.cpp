@@ -17,6 +17,7 @@
 // is what the memory and the code cost.
 #include <sys/mman.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -37,22 +38,31 @@ double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+double ThreadSeconds();
+
 // The bench step's procedure: up to 1 s of whole-region copies, three times.
+// Prints the rates by the wall clock, then by the thread's own processor time
+// as "<name>_cpu".
 void CopyFigures(const char* name, const std::function<void(void*, const void*, size_t)>& copy) {
   void* source = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   void* destination = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   memset(source, 0x5A, kCopyRegionBytes);
   memset(destination, 0, kCopyRegionBytes);
-  printf("%s", name);
+  double wall[kBenchRepetitions], cpu[kBenchRepetitions];
   for (int k = 0; k < kBenchRepetitions; ++k) {
-    const double t0 = Now();
+    const double t0 = Now(), c0 = ThreadSeconds();
     int64_t copies = 0;
     while (Now() - t0 < 1.0) {
       copy(destination, source, kCopyRegionBytes);
       ++copies;
     }
-    printf(" %.3f", CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0));
+    wall[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0);
+    cpu[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, ThreadSeconds() - c0);
   }
+  printf("%s", name);
+  for (double v : wall) printf(" %.3f", v);
+  printf("\n%s_cpu", name);
+  for (double v : cpu) printf(" %.3f", v);
   printf("\n");
   munmap(source, kCopyRegionBytes);
   munmap(destination, kCopyRegionBytes);
@@ -166,10 +176,9 @@ int Kernels(uint64_t bytes, uint32_t threads, int rounds) {
   const uint64_t words = bytes / 8;
   const ProcessorFeatures features = ReadProcessorFeatures();
   Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 1, s.words * 8); });  // first touch
-  const PatternStoreTrial trial =
-      TimePatternStores(MachinePatternKernel(), block, words < (64 << 20) / 8 ? words : (64 << 20) / 8, Now);
+  const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
   printf("chosen %s %s\n", PatternKernelName(ChoosePatternKernel(features)),
-         PatternStoresName(ChooseFasterStores(trial)));
+         PatternStoresName(StoresForBlock(bytes, cache > 0 ? static_cast<uint64_t>(cache) : 0)));
   std::atomic<uint64_t> sink{0};  // keeps the reads and counts from being dropped
   for (int round = 0; round < rounds; ++round) {
     Print("memset", round, Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 2, s.words * 8); }));

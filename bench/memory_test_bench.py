@@ -116,15 +116,17 @@ summary = {}  # goal name -> (ratio, text)
 try:
     # ---- Copy: which form the worker's trial picks under Wine, and why -------------------------
     print("\nbench \"mem\" copy of 256 MiB (10^9 bytes/s, read + written)")
-    trial, chosen_copy = {}, None
+    trial, chosen_copy, step = {}, None, {}
     for fields in wine_lines("copy"):
         if fields[0] == "trial":
             trial[fields[1]] = float(fields[2])
         elif fields[0] == "chosen":
             chosen_copy = fields[1]
+        elif fields[0] in ("step", "step_cpu"):
+            step[fields[0]] = [float(v) for v in fields[1:]]
     need(len(trial), "the copy trial's times under Wine")
     ranked = sorted(trial.items(), key=lambda kv: kv[1])
-    print("  the worker's trial under Wine (sum of each quarter's best of 3 copies): " +
+    print("  the worker's trial under Wine (sum of the best of 3 of each 8 MiB piece): " +
           ", ".join(f"{name} {2 * 256 * 2**20 / seconds / 1e9:.1f}" for name, seconds in ranked))
     runner_up = f", {ranked[1][1] / ranked[0][1]:.2f} times faster than {ranked[1][0]}" if len(ranked) > 1 else ""
     print(f"  chosen {chosen_copy}: the fastest in the trial{runner_up}")
@@ -138,14 +140,28 @@ try:
     mem = next((l["values"] for l in bench if l.get("result") == "mem"), None)
     need(mem and max(mem), "the worker's \"mem\" result")
     native_best = {name: max(before[name] + after.get(name, [])) for name in before}
-    fastest_name = max(native_best, key=native_best.get)
+    wall_names = [name for name in native_best if not name.endswith("_cpu")]
+    fastest_name = max(wall_names, key=native_best.get)
     fastest = need(native_best[fastest_name], "a native copy rate")
-    print("  native, same procedure, best of before and after: " +
-          ", ".join(f"{name} {rate:.2f}" for name, rate in native_best.items()))
+    fastest_cpu_name = max((n + "_cpu" for n in wall_names), key=native_best.get)
+    fastest_cpu = need(native_best[fastest_cpu_name], "a native copy rate by processor time")
+    print("  native, same procedure, best of before and after, wall (cpu): " +
+          ", ".join(f"{name} {native_best[name]:.2f} ({native_best[name + '_cpu']:.2f})" for name in wall_names))
     ratio = max(mem) / fastest
-    summary["copy"] = (ratio, f"worker \"mem\" {max(mem):.2f} (of {mem}) vs native {fastest_name} {fastest:.2f}")
     print(f"  worker \"mem\" step under Wine {mem}: best {max(mem):.2f} vs the fastest native copy "
-          f"({fastest_name}) {fastest:.2f}, ratio {ratio:.2f} ({verdict(ratio, goals['copy'])})")
+          f"({fastest_name}) {fastest:.2f}, ratio {ratio:.2f} by the wall clock ({verdict(ratio, goals['copy'])})")
+    step_cpu = need(step.get("step_cpu") and max(step["step_cpu"]), "processor time of the worker's copy step")
+    cpu_ratio = step_cpu / fastest_cpu
+    print(f"  the same step in memory_worker_phases.exe ({chosen_copy}) by its thread's processor time "
+          f"{step_cpu:.2f} vs native {fastest_cpu_name[:-4]} {fastest_cpu:.2f}: ratio {cpu_ratio:.2f} "
+          f"({verdict(cpu_ratio, goals['copy'])})")
+    # On a machine busier than its processors the wall clock measures the waiting, so the
+    # processor-time ratio is the one the goal is judged by there.
+    busy = os.getloadavg()[0] > threads
+    judged = cpu_ratio if busy else ratio
+    summary["copy"] = (judged, f"{'by processor time (machine busy)' if busy else 'by the wall clock'}: worker "
+                               f"{step_cpu if busy else max(mem):.2f} vs native "
+                               f"{(fastest_cpu_name[:-4] + ' ' + format(fastest_cpu, '.2f')) if busy else (fastest_name + ' ' + format(fastest, '.2f'))}")
 
     # ---- Pattern writes and the steady state, A/B: native kernels then the worker's own phases --
     print(f"\npattern writes and the steady state over {block_bytes / 2**30:.2f} GiB on {threads} threads, "
@@ -161,18 +177,17 @@ try:
                 phases.setdefault(fields[0], []).append((float(fields[2]), float(fields[3])))
             elif fields[0] == "steady":
                 steady.append([float(v) for v in fields[2:]])
-            elif fields[0] in ("pattern", "stores", "stores_trial"):
+            elif fields[0] in ("pattern", "stores"):
                 wine_choice[fields[0]] = fields[1:]
     need(len(kernel_rates.get("memset", [])), "native memset rates")
     need(len(kernel_rates.get("read_sum", [])), "native read-sum rates")
     need(len(phases), "the worker's phases under Wine")
     need(len(steady), "the worker's steady-state rounds under Wine")
     pattern = wine_choice.get("pattern", ["?"])[0]
-    stores = wine_choice.get("stores", ["?"])[0]
-    plain_s, streaming_s = (float(v) for v in wine_choice.get("stores_trial", ["0", "0"]))
-    print(f"  the worker writes with {pattern}, {stores} stores (natively the trial picks {native_choice}); "
-          f"its trial under Wine: plain {plain_s * 1e3:.1f} ms, streaming {streaming_s * 1e3:.1f} ms "
-          f"for 64 MiB (best of 5)")
+    stores, cache = (wine_choice.get("stores", ["?", "0"]) + ["0"])[:2]
+    why = (f"the block is larger than the last-level cache of {int(cache) / 2**20:.0f} MiB" if stores == "streaming"
+           else f"the block fits the last-level cache of {int(cache) / 2**20:.0f} MiB")
+    print(f"  the worker writes with {pattern}, {stores} stores: {why} (natively: {native_choice})")
 
     memset_cpu = statistics.median(r[1] for r in kernel_rates["memset"])
     memset_wall = statistics.median(r[0] for r in kernel_rates["memset"])

@@ -3,14 +3,17 @@
 //
 //   memory_worker_phases.exe copy
 //     runs the benchmark's copy trial on two 256 MiB regions as its memory step
-//     does, printing "trial <form> <best seconds>" per form and "chosen <form>".
-//   memory_worker_phases.exe phases BYTES ROUNDS
-//     prints which pattern form and stores the worker picks (with its trial's best
-//     times of plain and streaming stores), then runs the worker's own
+//     does, printing "trial <form> <best seconds>" per form and "chosen <form>",
+//     then the step's three 1 s repetitions in that form: "step" by the wall
+//     clock and "step_cpu" by the thread's processor time, 10^9 bytes/s.
+//   memory_worker_phases.exe phases BYTES ROUNDS [plain|streaming]
+//     prints which pattern form and stores the worker picks (stores with the
+//     last-level cache's size in bytes), then runs the worker's own
 //     passes (its phases, threads and chunks) ROUNDS times over a block of that
 //     size, printing per phase "phase_<write|verify>_<kind> round wall cpu" in
 //     bytes per second, and per round of four passes what the wall time went to:
 //     "steady round bytes_per_s work_s start_s uneven_s handover_s total_s".
+//     The last argument overrides the stores the worker would choose.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +33,16 @@ double Seconds() {
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double FileTimeSeconds(const FILETIME& t) {
+  return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+}
+
+double ThreadSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  return FileTimeSeconds(kernel) + FileTimeSeconds(user);
 }
 
 // Processor time of the whole process; the main thread only waits meanwhile.
@@ -91,11 +104,26 @@ int RunCopyTrial() {
     const double seconds = trial.bestSeconds[i];
     if (seconds > 0) printf("trial %s %.6f\n", CopyFormName(static_cast<CopyForm>(i)), seconds);
   }
-  printf("chosen %s\n", CopyFormName(ChooseFastestCopyForm(trial)));
+  const CopyForm form = ChooseFastestCopyForm(trial);
+  printf("chosen %s\n", CopyFormName(form));
+  // The step's procedure in the chosen form, by the wall clock and by this
+  // thread's processor time, which a busy machine does not stretch.
+  double wall[kBenchRepetitions], cpu[kBenchRepetitions];
+  for (int k = 0; k < kBenchRepetitions; ++k) {
+    const double t0 = Seconds(), c0 = ThreadSeconds();
+    int64_t copies = 0;
+    while (Seconds() - t0 < 1.0) {
+      CopyRegion(form, destination, source, kCopyRegionBytes);
+      ++copies;
+    }
+    wall[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, Seconds() - t0);
+    cpu[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, ThreadSeconds() - c0);
+  }
+  printf("step %.3f %.3f %.3f\nstep_cpu %.3f %.3f %.3f\n", wall[0], wall[1], wall[2], cpu[0], cpu[1], cpu[2]);
   return 0;
 }
 
-int Phases(uint64_t bytes, int rounds) {
+int Phases(uint64_t bytes, int rounds, const char* forced) {
   printf("pattern %s\n", PatternKernelName(MachinePatternKernel()));
   auto* block = static_cast<uint64_t*>(VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   if (block == nullptr) {
@@ -105,13 +133,11 @@ int Phases(uint64_t bytes, int rounds) {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   const uint32_t threads = MemoryThreadCount(info.dwNumberOfProcessors);
-  // The memory test's own choice of stores, its trial's times printed beside it.
-  const uint64_t trialWords = bytes / 8 < 64 * kMiB / 8 ? bytes / 8 : 64 * kMiB / 8;
-  WritePattern(block, trialWords, 0, 0, PatternSeed(0));
-  const PatternStoreTrial trial = TimePatternStores(MachinePatternKernel(), block, trialWords, Seconds);
-  printf("stores_trial %.6f %.6f\n", trial.bestSeconds[0], trial.bestSeconds[1]);
-  const PatternStores stores = ChooseStoresOnBlock(block, bytes / 8);
-  printf("stores %s\n", PatternStoresName(stores));
+  // The memory test's own choice of stores, and what it rests on.
+  const uint64_t cache = LastLevelCacheBytes();
+  PatternStores stores = StoresForBlock(bytes, cache);
+  printf("stores %s %llu\n", PatternStoresName(stores), static_cast<unsigned long long>(cache));
+  if (forced != nullptr) stores = strcmp(forced, "streaming") == 0 ? PatternStores::kStreaming : PatternStores::kPlain;
   size_t sampled = 0;
   for (int round = -1; round < rounds; ++round) {  // round -1 touches the block's pages first
     // Per round: the workers' own time (first start to last end is split into
@@ -158,8 +184,9 @@ int Phases(uint64_t bytes, int rounds) {
 int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "copy") == 0) return RunCopyTrial();
   if (argc >= 4 && strcmp(argv[1], "phases") == 0) {
-    return Phases(strtoull(argv[2], nullptr, 10) / kBlockGranule * kBlockGranule, atoi(argv[3]));
+    return Phases(strtoull(argv[2], nullptr, 10) / kBlockGranule * kBlockGranule, atoi(argv[3]),
+                  argc >= 5 ? argv[4] : nullptr);
   }
-  fprintf(stderr, "usage: memory_worker_phases.exe copy | phases BYTES ROUNDS\n");
+  fprintf(stderr, "usage: memory_worker_phases.exe copy | phases BYTES ROUNDS [plain|streaming]\n");
   return 2;
 }

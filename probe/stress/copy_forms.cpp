@@ -116,32 +116,15 @@ CopyForm ChooseFastestCopyForm(const CopyTrial& trial) {
 
 CopyTrial TimeCopyForms(void* destination, const void* source, size_t bytes, const ProcessorFeatures& features,
                         double (*now)(), int rounds) {
-  double best[kCopyFormCount][kCopyTrialPieces] = {};
+  CopyTrial trial;
   const size_t piece = bytes / kCopyTrialPieces;
-  for (int round = 0; round < rounds; ++round) {
-    for (int i = 0; i < kCopyFormCount; ++i) {
-      const CopyForm form = static_cast<CopyForm>(i);
-      if (!CopyFormRuns(form, features)) continue;
-      for (int k = 0; k < kCopyTrialPieces; ++k) {
+  TimeFormsInPieces<kCopyFormCount, kCopyTrialPieces>(
+      trial.bestSeconds, rounds, now, [&](int form) { return CopyFormRuns(static_cast<CopyForm>(form), features); },
+      [&](int form, int k) {
         const size_t offset = piece * static_cast<size_t>(k);
         const size_t length = k + 1 == kCopyTrialPieces ? bytes - offset : piece;
-        const double t0 = now();
-        CopyRegion(form, static_cast<unsigned char*>(destination) + offset,
+        CopyRegion(static_cast<CopyForm>(form), static_cast<unsigned char*>(destination) + offset,
                    static_cast<const unsigned char*>(source) + offset, length);
-        const double seconds = now() - t0;
-        if (seconds > 0 && (best[i][k] == 0 || seconds < best[i][k])) best[i][k] = seconds;
-      }
-    }
-  }
-  CopyTrial trial;
-  for (int i = 0; i < kCopyFormCount; ++i) {
-    double sum = 0;
-    bool everyPiece = true;  // a piece never timed leaves the form untimed
-    for (int k = 0; k < kCopyTrialPieces; ++k) {
-      everyPiece = everyPiece && best[i][k] > 0;
-      sum += best[i][k];
-    }
-    trial.bestSeconds[i] = everyPiece ? sum : 0;
-  }
+      });
   return trial;
 }

@@ -44,11 +44,11 @@ struct CopyTrial {
 CopyForm ChooseFastestCopyForm(const CopyTrial& trial);
 
 // Copies the regions once in every form that runs here, taking turns, rounds
-// times, each copy timed in kCopyTrialPieces pieces (the last takes the rest).
-// A form's time is the sum of each piece's best time over the rounds: other
-// work on the machine that stops the copy for a while spoils one piece of one
-// round, not the form's figure. now() is a clock in seconds.
+// times, each copy timed in kCopyTrialPieces pieces (the last takes the rest;
+// 8 MiB of the step's 256 MiB, a millisecond or so). A form's time is the sum
+// of each piece's best time over the rounds (TimeFormsInPieces). now() is a
+// clock in seconds.
 constexpr int kCopyTrialRounds = 3;
-constexpr int kCopyTrialPieces = 4;
+constexpr int kCopyTrialPieces = 32;
 CopyTrial TimeCopyForms(void* destination, const void* source, size_t bytes, const ProcessorFeatures& features,
                         double (*now)(), int rounds = kCopyTrialRounds);

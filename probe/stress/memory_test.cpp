@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <new>
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
@@ -77,23 +78,28 @@ void WriteSampleAndCheckTime(void* context) {
 }  // namespace
 
 int64_t MemoryErrorCount() { return errorWords.load(); }
-
-namespace {
-
-RunClock trialClock = StartRunClock();
-double TrialNow() { return SecondsSince(trialClock); }
-
-}  // namespace
-
-PatternStores ChooseStoresOnBlock(uint64_t* block, uint64_t words) {
-  // 64 MiB is far beyond any processor's caches of one core, and short enough
-  // that the trial costs well under a second.
-  constexpr uint64_t kTrialWords = 64 * kMiB / 8;
-  const uint64_t count = words < kTrialWords ? words : kTrialWords;
-  WritePattern(block, count, 0, 0, PatternSeed(0));  // the pages' first touch, not timed
-  return ChooseFasterStores(TimePatternStores(MachinePatternKernel(), block, count, TrialNow));
-}
 int64_t MemoryPhaseProgress() { return progressBytes.load(); }
+
+uint64_t LastLevelCacheBytes() {
+  DWORD bytes = 0;
+  GetLogicalProcessorInformation(nullptr, &bytes);
+  const DWORD count = bytes / sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION);
+  auto* entries = new (std::nothrow) SYSTEM_LOGICAL_PROCESSOR_INFORMATION[count == 0 ? 1 : count];
+  uint64_t largest = 0;
+  if (entries != nullptr && count > 0 && GetLogicalProcessorInformation(entries, &bytes)) {
+    BYTE level = 0;
+    for (DWORD i = 0; i < count; ++i) {
+      if (entries[i].Relationship != RelationCache) continue;
+      const CACHE_DESCRIPTOR& cache = entries[i].Cache;
+      if (cache.Level > level || (cache.Level == level && cache.Size > largest)) {
+        level = cache.Level;
+        largest = cache.Size;
+      }
+    }
+  }
+  delete[] entries;
+  return largest;
+}
 
 bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (*afterWait)(void*),
                     void* context) {
@@ -184,7 +190,7 @@ int RunMemoryTest(const Options& options, const MemoryTestEnvironment& env) {
   run.bytes = size;
 
   PhaseSetup setup{static_cast<uint64_t*>(block), size / 8, threadCount, 0, false};
-  setup.stores = ChooseStoresOnBlock(setup.block, setup.words);
+  setup.stores = StoresForBlock(size, LastLevelCacheBytes());
   while (!StopRaised()) {
     setup.pass = run.completedPasses;
     setup.verify = false;

@@ -56,9 +56,9 @@ struct PhaseSetup {
   PatternStores stores = PatternStores::kPlain;  // how the write phase stores
 };
 
-// Times plain and streaming stores of the pattern on the first part of the
-// block (touching it first) and returns the faster, as the test then writes.
-PatternStores ChooseStoresOnBlock(uint64_t* block, uint64_t words);
+// The size of the largest cache of the deepest level the system reports; 0
+// when it reports none.
+uint64_t LastLevelCacheBytes();
 
 // Creates a worker thread suspended; null when it cannot be created.
 using CreateWorkerFn = HANDLE (*)(LPTHREAD_START_ROUTINE routine, void* job);

@@ -2,7 +2,6 @@
 
 #include <initializer_list>
 
-#include "probe/stress/fastest_form.h"
 #include "probe/stress/memory_test_unit.h"
 #include "probe/stress/pattern_forms.h"
 
@@ -71,25 +70,9 @@ void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_
   WritePattern(kernel, PatternStores::kPlain, words, count, firstIndex, pass, seed);
 }
 
-PatternStoreTrial TimePatternStores(PatternKernel kernel, uint64_t* words, uint64_t count, double (*now)(),
-                                    int rounds) {
-  PatternStoreTrial trial;
-  for (int round = 0; round < rounds; ++round) {
-    for (PatternStores stores : {PatternStores::kPlain, PatternStores::kStreaming}) {
-      const double t0 = now();
-      WritePattern(kernel, stores, words, count, 0, 0, PatternSeed(0));
-      const double seconds = now() - t0;
-      double& best = trial.bestSeconds[static_cast<int>(stores)];
-      if (seconds > 0 && (best == 0 || seconds < best)) best = seconds;
-    }
-  }
-  return trial;
-}
-
-PatternStores ChooseFasterStores(const PatternStoreTrial& trial) {
-  return FastestTimedForm(trial.bestSeconds, 2) == static_cast<int>(PatternStores::kStreaming)
-             ? PatternStores::kStreaming
-             : PatternStores::kPlain;
+PatternStores StoresForBlock(uint64_t blockBytes, uint64_t lastLevelCacheBytes) {
+  return blockBytes > lastLevelCacheBytes || lastLevelCacheBytes == 0 ? PatternStores::kStreaming
+                                                                      : PatternStores::kPlain;
 }
 
 uint64_t CountPatternErrors(PatternKernel kernel, const uint64_t* words, uint64_t count, uint64_t firstIndex,

@@ -19,8 +19,7 @@ PatternKernel MachinePatternKernel();
 const char* PatternKernelName(PatternKernel kernel);  // "plain", "sse2", "avx2", "avx512"
 
 // How a vector form stores the pattern: plain stores, or streaming stores that
-// skip reading each line into the caches first. Which fills a block larger than
-// the caches faster depends on the machine, so the memory test times both.
+// skip reading each line into the caches first.
 enum class PatternStores { kPlain, kStreaming };
 const char* PatternStoresName(PatternStores stores);  // "plain", "streaming"
 
@@ -33,18 +32,12 @@ void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_
 uint64_t CountPatternErrors(PatternKernel kernel, const uint64_t* words, uint64_t count, uint64_t firstIndex,
                             int32_t pass, uint64_t seed);
 
-// The best (shortest) time of one write of the trial's words with each kind of
-// stores, indexed by PatternStores; 0 when not timed.
-struct PatternStoreTrial {
-  double bestSeconds[2] = {};
-};
-
-// Writes the words (the first pass's pattern, as the test would) with plain
-// and with streaming stores in turn, rounds times, keeping each one's best
-// time. The words must have been touched once, so no first-touch cost is timed.
-constexpr int kPatternStoreTrialRounds = 5;
-PatternStoreTrial TimePatternStores(PatternKernel kernel, uint64_t* words, uint64_t count, double (*now)(),
-                                    int rounds = kPatternStoreTrialRounds);
-
-// The faster stores by the trial; plain when neither was timed.
-PatternStores ChooseFasterStores(const PatternStoreTrial& trial);
+// Streaming stores when the block is larger than the last-level cache (0 when
+// unknown: no cache is as large as the smallest block), plain stores otherwise.
+// Beyond the cache, a plain store first reads the line it overwrites from
+// memory and later writes it back, so the memory carries every byte twice; a
+// streaming store carries it once. A short timed trial of both, on the block
+// and on all threads, gave no stable answer on a busy machine (a trial of a
+// few milliseconds mostly times the waiting), while whole phases wrote at 0.8
+// of memset with plain stores and at memset's speed or above with streaming.
+PatternStores StoresForBlock(uint64_t blockBytes, uint64_t lastLevelCacheBytes);
