@@ -15,7 +15,9 @@ struct CopyVec {
   using Vec = __m512i;
   static constexpr size_t kBytes = 64;
   COPY_FORM_TARGET static Vec LoadUnaligned(const unsigned char* at) { return _mm512_loadu_si512(at); }
-  COPY_FORM_TARGET static void StoreStreaming(unsigned char* at, Vec v) { _mm512_stream_si512(reinterpret_cast<__m512i*>(at), v); }
+  COPY_FORM_TARGET static void StoreStreaming(unsigned char* at, Vec v) {
+    _mm512_stream_si512(reinterpret_cast<__m512i*>(at), v);
+  }
 };
 
 #include "probe/stress/copy_stream_loop.h"

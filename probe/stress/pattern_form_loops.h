@@ -66,9 +66,9 @@ PATTERN_FORM_TARGET inline Vec NextValues(Lanes& lanes) {
   }
 }
 
-// Plain stores fill a large block faster on some processors, streaming
-// stores (which skip reading each line into the caches first) on others: the
-// memory test times both on its block and writes with the faster.
+// Streaming stores skip reading each line into the caches before it is
+// overwritten; the memory test uses them for blocks larger than the
+// last-level cache (StoresForBlock), plain stores otherwise.
 template <bool kStreaming>
 PATTERN_FORM_TARGET inline void StoreVector(uint64_t* at, Vec v) {
   if constexpr (kStreaming) Form::StoreStreaming(at, v);
@@ -79,9 +79,9 @@ template <Kind kKind, bool kStreaming>
 PATTERN_FORM_TARGET void StoreVectors(uint64_t* words, uint64_t vectors, Lanes lanes) {
   if constexpr (kKind == Kind::kWalkingBit) {
     // The period is taken into registers once. Read from memory for every
-    // vector, it slowed the write to 0.8 of memset: the reads of the period
-    // wait behind the stores still on their way to memory whose addresses
-    // match theirs in the low 12 bits.
+    // vector, it slowed the write to 0.8 of memset, most likely because each
+    // read of the period waits behind stores still on their way to memory
+    // whose addresses match its own in the low 12 bits.
     constexpr uint64_t kPeriodVectors = 64 / Form::kLanes;
     Vec period[kPeriodVectors];
     for (uint64_t j = 0; j < kPeriodVectors; ++j) period[j] = NextValues<kKind>(lanes);
