@@ -2,12 +2,14 @@
 // compiler from the same arithmetic sources, so the bench script can print
 // the worker's figures (under Wine) next to what this machine does natively.
 //
-//   memory_native copy                 glibc memcpy and our copy of two 256 MiB regions
+//   memory_native copy                 glibc memcpy and the non-temporal copies of two 256 MiB
+//                                      regions, as the "mem" step times them
 //   memory_native fill BYTES THREADS   memset, read-sum and the pattern code over one block
 //   memory_native kernels BYTES THREADS ROUNDS
 //                                      memset, read-sum and every form of the pattern code
 //                                      over one block, side by side, ROUNDS times
-//   memory_native copies ROUNDS        glibc memcpy and each form of our copy, side by side
+//   memory_native copies ROUNDS        glibc memcpy and each form of our copy, side by side, and
+//                                      the form the trial picks natively
 //
 // The kernels and copies modes print, per measurement, "name round wall cpu": bytes per
 // second by the wall clock and by the threads' own processor time. On a shared machine the
@@ -15,6 +17,7 @@
 // is what the memory and the code cost.
 #include <sys/mman.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -35,22 +38,31 @@ double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+double ThreadSeconds();
+
 // The bench step's procedure: up to 1 s of whole-region copies, three times.
+// Prints the rates by the wall clock, then by the thread's own processor time
+// as "<name>_cpu".
 void CopyFigures(const char* name, const std::function<void(void*, const void*, size_t)>& copy) {
   void* source = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   void* destination = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   memset(source, 0x5A, kCopyRegionBytes);
   memset(destination, 0, kCopyRegionBytes);
-  printf("%s", name);
+  double wall[kBenchRepetitions], cpu[kBenchRepetitions];
   for (int k = 0; k < kBenchRepetitions; ++k) {
-    const double t0 = Now();
+    const double t0 = Now(), c0 = ThreadSeconds();
     int64_t copies = 0;
     while (Now() - t0 < 1.0) {
       copy(destination, source, kCopyRegionBytes);
       ++copies;
     }
-    printf(" %.3f", CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0));
+    wall[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, Now() - t0);
+    cpu[k] = CopyGigabytesPerSecond(copies, kCopyRegionBytes, ThreadSeconds() - c0);
   }
+  printf("%s", name);
+  for (double v : wall) printf(" %.3f", v);
+  printf("\n%s_cpu", name);
+  for (double v : cpu) printf(" %.3f", v);
   printf("\n");
   munmap(source, kCopyRegionBytes);
   munmap(destination, kCopyRegionBytes);
@@ -163,8 +175,10 @@ int Kernels(uint64_t bytes, uint32_t threads, int rounds) {
   }
   const uint64_t words = bytes / 8;
   const ProcessorFeatures features = ReadProcessorFeatures();
-  printf("chosen %s\n", PatternKernelName(ChoosePatternKernel(features)));
   Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 1, s.words * 8); });  // first touch
+  const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+  printf("chosen %s %s\n", PatternKernelName(ChoosePatternKernel(features)),
+         PatternStoresName(StoresForBlock(bytes, cache > 0 ? static_cast<uint64_t>(cache) : 0)));
   std::atomic<uint64_t> sink{0};  // keeps the reads and counts from being dropped
   for (int round = 0; round < rounds; ++round) {
     Print("memset", round, Timed(words, threads, [&](const Slice& s) { memset(block + s.firstWord, 2, s.words * 8); }));
@@ -179,12 +193,16 @@ int Kernels(uint64_t bytes, uint32_t threads, int rounds) {
       for (int32_t pass = 0; pass < 4; ++pass) {
         const uint64_t seed = PatternSeed(pass);
         char name[64];
-        snprintf(name, sizeof(name), "write_%s_%d", PatternKernelName(kernel), pass);
-        Print(name, round, Timed(words, threads, [&](const Slice& s) {
-                InChunks(s, [&](uint64_t first, uint64_t count) {
-                  WritePattern(kernel, block + first, count, first, pass, seed);
-                });
-              }));
+        for (PatternStores stores : {PatternStores::kPlain, PatternStores::kStreaming}) {
+          if (kernel == PatternKernel::kPlain && stores == PatternStores::kStreaming) continue;
+          snprintf(name, sizeof(name), "write_%s%s_%d", PatternKernelName(kernel),
+                   stores == PatternStores::kStreaming ? "_nt" : "", pass);
+          Print(name, round, Timed(words, threads, [&](const Slice& s) {
+                  InChunks(s, [&](uint64_t first, uint64_t count) {
+                    WritePattern(kernel, stores, block + first, count, first, pass, seed);
+                  });
+                }));
+        }
         snprintf(name, sizeof(name), "verify_%s_%d", PatternKernelName(kernel), pass);
         Print(name, round, Timed(words, threads, [&](const Slice& s) {
                 uint64_t wrong = 0;
@@ -206,22 +224,23 @@ int Copies(int rounds) {
   void* destination = mmap(nullptr, kCopyRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   memset(source, 0x5A, kCopyRegionBytes);
   memset(destination, 0, kCopyRegionBytes);
-  printf("chosen %s\n", CopyFormName(ChooseCopyForm(ReadProcessorFeatures())));
-  const struct {
-    const char* name;
-    std::function<void()> copy;
-  } copies[] = {
-      {"memcpy", [&] { memcpy(destination, source, kCopyRegionBytes); }},
-      {"streaming", [&] { CopyRegion(CopyForm::kStreaming, destination, source, kCopyRegionBytes); }},
-      {"rep_movsb", [&] { CopyRegion(CopyForm::kStringMove, destination, source, kCopyRegionBytes); }},
-  };
+  const ProcessorFeatures features = ReadProcessorFeatures();
+  printf("chosen %s\n", CopyFormName(ChooseFastestCopyForm(
+                             TimeCopyForms(destination, source, kCopyRegionBytes, features, Now))));
+  // glibc's memcpy first in every round, then each of our forms.
   for (int round = 0; round < rounds; ++round) {
-    for (const auto& c : copies) {
+    for (int i = -1; i < kCopyFormCount; ++i) {
+      const CopyForm form = static_cast<CopyForm>(i < 0 ? 0 : i);
+      if (i >= 0 && !CopyFormRuns(form, features)) continue;
       const double t0 = Now(), c0 = ThreadSeconds();
-      c.copy();
+      if (i < 0) {
+        memcpy(destination, source, kCopyRegionBytes);
+      } else {
+        CopyRegion(form, destination, source, kCopyRegionBytes);
+      }
       // Bytes read and written, as the benchmark counts them.
       const double moved = 2.0 * static_cast<double>(kCopyRegionBytes);
-      Print(c.name, round, {moved / (Now() - t0), moved / (ThreadSeconds() - c0)});
+      Print(i < 0 ? "glibc_memcpy" : CopyFormName(form), round, {moved / (Now() - t0), moved / (ThreadSeconds() - c0)});
     }
   }
   munmap(source, kCopyRegionBytes);
@@ -233,8 +252,15 @@ int Copies(int rounds) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "copy") == 0) {
+    // The fastest native copies to compare the worker's step with: glibc's, and
+    // the non-temporal copies (each vector width) that glibc itself switches to
+    // on some machines and not on others.
     CopyFigures("memcpy", [](void* d, const void* s, size_t n) { memcpy(d, s, n); });
-    CopyFigures("copy_region", [](void* d, const void* s, size_t n) { CopyRegion(d, s, n); });
+    const ProcessorFeatures features = ReadProcessorFeatures();
+    for (CopyForm form : {CopyForm::kStreamingSse2, CopyForm::kStreamingAvx2, CopyForm::kStreamingAvx512}) {
+      if (!CopyFormRuns(form, features)) continue;
+      CopyFigures(CopyFormName(form), [form](void* d, const void* s, size_t n) { CopyRegion(form, d, s, n); });
+    }
     return 0;
   }
   if (argc >= 4 && strcmp(argv[1], "fill") == 0) {

@@ -177,6 +177,12 @@ int wmain(int argc, wchar_t** argv) {
       replayed.push_back(Now() - started);
     }
     const double b = Median(build) * 1e6, f = Median(floor) * 1e6, r = Median(replayed) * 1e6;
+    // A time the clock did not see is said, not divided by.
+    if (b <= 0 || f <= 0 || r <= 0) {
+      std::fprintf(stderr, "%ls: no time measured for the %s\n", selected.name,
+                   b <= 0 ? "menu build" : f <= 0 ? "floor" : "build over the recorded selection");
+      return 1;
+    }
     std::printf("%-12ls %14.1f %12.1f %12.2f %16.1f %10.3f\n", selected.name, b, f, b / f, r, r / 1000.0);
   }
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -187,6 +193,10 @@ int wmain(int argc, wchar_t** argv) {
     trips.push_back((Now() - started) / 100);
   }
   CloseHandle(event);
+  if (Median(trips) <= 0) {
+    std::fprintf(stderr, "no time measured for a Wine server round trip\n");
+    return 1;
+  }
   std::printf("one Wine server round trip: %.1f us; %d builds per figure, medians (%d seen visible)\n",
               Median(trips) * 1e6, rounds, visible > 0 ? 1 : 0);
 

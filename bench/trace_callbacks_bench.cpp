@@ -288,11 +288,17 @@ int main(int argc, char** argv) {
     const double bareRate = bare[bare.size() / 2];
     const double realRate = real[real.size() / 2];
     const SamplerFigures& f = *section.figures;
+    // A figure nobody measured is said, not printed as a rate of 0 or a ratio of infinity.
+    if (bareRate <= 0 || realRate <= 0 || f.samples == 0) {
+      fprintf(stderr, "%s: measured no %s\n", section.name,
+              bareRate <= 0 ? "events of the bare loop" : realRate <= 0 ? "events of the callback" : "samples");
+      return 1;
+    }
     printf("%s\n", section.name);
     printf("  callback  %8.2f M events/s (median of %d rounds of %.1f s; target >= 5)\n", realRate / 1e6, rounds,
            seconds);
     printf("  bare read %8.2f M events/s   ratio callback/bare %.3f\n", bareRate / 1e6, realRate / bareRate);
-    const double n = f.samples ? f.samples : 1;
+    const double n = f.samples;
     printf("  sampler   %u samples; under the lock per sample: mean %.4f ms, worst %.4f ms (target < 1)\n", f.samples,
            f.totalHoldMs / n, f.worstHoldMs);
     printf("            waiting for the lock per sample: mean %.4f ms, worst %.4f ms\n", f.totalWaitMs / n,

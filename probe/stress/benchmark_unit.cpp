@@ -1,10 +1,5 @@
 #include "probe/stress/benchmark_unit.h"
 
-#include <emmintrin.h>
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
-
 #include <cstring>
 
 double UpdatesPerSecondMillions(int64_t updates, double seconds) {
@@ -71,60 +66,4 @@ void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned 
   AppendCut(path, capacity, length, dir);
   AppendCut(path, capacity, length, L"\\");
   AppendCut(path, capacity, length, name);
-}
-
-namespace {
-
-void StreamingCopy(void* destination, const void* source, size_t bytes) {
-  // Streaming stores skip reading the destination into the cache before it
-  // is overwritten, which is most of what a plain copy loses on large regions.
-  auto* out = static_cast<__m128i*>(destination);
-  const auto* in = static_cast<const __m128i*>(source);
-  const size_t blocks = bytes / 64;
-  for (size_t i = 0; i < blocks; ++i, in += 4, out += 4) {
-    const __m128i a = _mm_load_si128(in);
-    const __m128i b = _mm_load_si128(in + 1);
-    const __m128i c = _mm_load_si128(in + 2);
-    const __m128i d = _mm_load_si128(in + 3);
-    _mm_stream_si128(out, a);
-    _mm_stream_si128(out + 1, b);
-    _mm_stream_si128(out + 2, c);
-    _mm_stream_si128(out + 3, d);
-  }
-  _mm_sfence();
-  const size_t rest = bytes % 64;
-  if (rest != 0) memcpy(reinterpret_cast<char*>(out), reinterpret_cast<const char*>(in), rest);
-}
-
-void StringMove(void* destination, const void* source, size_t bytes) {
-#if defined(_MSC_VER)
-  __movsb(static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), bytes);
-#else
-  __asm__ volatile("rep movsb" : "+D"(destination), "+S"(source), "+c"(bytes) : : "memory");
-#endif
-}
-
-}  // namespace
-
-CopyForm ChooseCopyForm(const ProcessorFeatures& features) {
-  return features.erms ? CopyForm::kStringMove : CopyForm::kStreaming;
-}
-
-CopyForm MachineCopyForm() {
-  static const CopyForm form = ChooseCopyForm(ReadProcessorFeatures());
-  return form;
-}
-
-const char* CopyFormName(CopyForm form) { return form == CopyForm::kStringMove ? "rep_movsb" : "streaming"; }
-
-void CopyRegion(CopyForm form, void* destination, const void* source, size_t bytes) {
-  if (form == CopyForm::kStringMove) {
-    StringMove(destination, source, bytes);
-  } else {
-    StreamingCopy(destination, source, bytes);
-  }
-}
-
-void CopyRegion(void* destination, const void* source, size_t bytes) {
-  CopyRegion(MachineCopyForm(), destination, source, bytes);
 }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "probe/stress/processor_features.h"
+#include "probe/stress/copy_forms.h"
 
 // The benchmark's arithmetic, kept free of threads and Windows so the tests
 // and the native comparison program run exactly what the worker runs.
@@ -40,18 +40,3 @@ uint64_t RandomReadOffset(uint64_t x);
 void DriveTestName(wchar_t* name, size_t capacity, unsigned long processId);
 // "<dir>\vantorel-bench-<pid>.tmp", the same way: where the drive test's file lies.
 void DriveTestPath(wchar_t* path, size_t capacity, const wchar_t* dir, unsigned long processId);
-
-// The ways the "mem" step can copy: 16-byte streaming stores, which skip
-// reading the destination into the caches, or the processor's own string copy
-// (rep movsb), which does the same on processors that report it fast (ERMS)
-// and measures faster there.
-enum class CopyForm { kStreaming, kStringMove };
-CopyForm ChooseCopyForm(const ProcessorFeatures& features);
-CopyForm MachineCopyForm();  // chosen on first use
-const char* CopyFormName(CopyForm form);  // "streaming", "rep_movsb"
-
-// Copies bytes (a multiple of 64, both regions 16-byte aligned) from source to
-// destination in the given form, or in the machine's. Regions far larger than
-// the caches go around them, so the copy moves data at the memory's speed.
-void CopyRegion(CopyForm form, void* destination, const void* source, size_t bytes);
-void CopyRegion(void* destination, const void* source, size_t bytes);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <new>
 
 #include "probe/core/event_line.h"
 #include "probe/core/exit_codes.h"
@@ -19,6 +20,7 @@ struct MemoryJob {
   int32_t pass;
   uint64_t seed;
   bool verify;
+  PatternStores stores;
 };
 
 std::atomic<int64_t> progressBytes{0};
@@ -40,7 +42,7 @@ DWORD WINAPI MemoryWorker(void* parameter) {
           CountPatternErrors(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
       if (wrong != 0) errorWords.fetch_add(static_cast<int64_t>(wrong));
     } else {
-      WritePattern(kernel, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
+      WritePattern(kernel, job.stores, job.words + done, chunk, job.firstIndex + done, job.pass, job.seed);
     }
     progressBytes.fetch_add(static_cast<int64_t>(chunk * 8));
   }
@@ -78,6 +80,27 @@ void WriteSampleAndCheckTime(void* context) {
 int64_t MemoryErrorCount() { return errorWords.load(); }
 int64_t MemoryPhaseProgress() { return progressBytes.load(); }
 
+uint64_t LastLevelCacheBytes() {
+  DWORD bytes = 0;
+  GetLogicalProcessorInformation(nullptr, &bytes);
+  const DWORD count = bytes / sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION);
+  auto* entries = new (std::nothrow) SYSTEM_LOGICAL_PROCESSOR_INFORMATION[count == 0 ? 1 : count];
+  uint64_t largest = 0;
+  if (entries != nullptr && count > 0 && GetLogicalProcessorInformation(entries, &bytes)) {
+    BYTE level = 0;
+    for (DWORD i = 0; i < count; ++i) {
+      if (entries[i].Relationship != RelationCache) continue;
+      const CACHE_DESCRIPTOR& cache = entries[i].Cache;
+      if (cache.Level > level || (cache.Level == level && cache.Size > largest)) {
+        level = cache.Level;
+        largest = cache.Size;
+      }
+    }
+  }
+  delete[] entries;
+  return largest;
+}
+
 bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (*afterWait)(void*),
                     void* context) {
   progressBytes.exchange(0);
@@ -103,7 +126,7 @@ bool RunMemoryPhase(const PhaseSetup& setup, CreateWorkerFn createWorker, void (
   for (uint32_t i = 0; i < setup.threads; ++i) {
     if (!created[i]) continue;
     jobs[i] = {setup.block + covered[i].firstWord, covered[i].words, covered[i].firstWord, setup.pass,
-               PatternSeed(setup.pass), setup.verify};
+               PatternSeed(setup.pass), setup.verify, setup.stores};
     SetThreadPriority(threads[i], THREAD_PRIORITY_BELOW_NORMAL);
     ResumeThread(threads[i]);
     running[count++] = threads[i];
@@ -167,6 +190,7 @@ int RunMemoryTest(const Options& options, const MemoryTestEnvironment& env) {
   run.bytes = size;
 
   PhaseSetup setup{static_cast<uint64_t*>(block), size / 8, threadCount, 0, false};
+  setup.stores = StoresForBlock(size, LastLevelCacheBytes());
   while (!StopRaised()) {
     setup.pass = run.completedPasses;
     setup.verify = false;

@@ -8,6 +8,7 @@
 #include "probe/core/options.h"
 #include "probe/core/run_clock.h"
 #include "probe/core/stop_control.h"
+#include "probe/stress/pattern_kernel.h"
 
 // Sizes the block from the available memory (three quarters less 256 MiB),
 // raises the working set and commits it, halving down to 256 MiB. Sets bytes
@@ -52,7 +53,12 @@ struct PhaseSetup {
   uint32_t threads;  // 1 to 64
   int32_t pass;
   bool verify;
+  PatternStores stores = PatternStores::kPlain;  // how the write phase stores
 };
+
+// The size of the largest cache of the deepest level the system reports; 0
+// when it reports none.
+uint64_t LastLevelCacheBytes();
 
 // Creates a worker thread suspended; null when it cannot be created.
 using CreateWorkerFn = HANDLE (*)(LPTHREAD_START_ROUTINE routine, void* job);

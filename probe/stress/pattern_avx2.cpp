@@ -25,6 +25,9 @@ struct Form {
   PATTERN_FORM_TARGET static void Store(uint64_t* at, Vec v) {
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), v);
   }
+  PATTERN_FORM_TARGET static void StoreStreaming(uint64_t* at, Vec v) {
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(at), v);
+  }
   PATTERN_FORM_TARGET static Vec LoadLanes(const uint64_t* at) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
   }
@@ -54,8 +57,9 @@ struct Form {
 
 }  // namespace
 
-void WritePatternAvx2(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed) {
-  WriteWithForm(words, count, firstIndex, pass, seed);
+void WritePatternAvx2(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed,
+                      bool streaming) {
+  WriteWithForm(words, count, firstIndex, pass, seed, streaming);
 }
 
 uint64_t CountPatternErrorsAvx2(const uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,

@@ -26,6 +26,9 @@ struct Form {
 
   PATTERN_FORM_TARGET static Vec Load(const uint64_t* at) { return _mm512_load_si512(at); }
   PATTERN_FORM_TARGET static void Store(uint64_t* at, Vec v) { _mm512_store_si512(at, v); }
+  PATTERN_FORM_TARGET static void StoreStreaming(uint64_t* at, Vec v) {
+    _mm512_stream_si512(reinterpret_cast<__m512i*>(at), v);
+  }
   PATTERN_FORM_TARGET static Vec LoadLanes(const uint64_t* at) { return _mm512_loadu_si512(at); }
   PATTERN_FORM_TARGET static Vec Broadcast(uint64_t v) { return _mm512_set1_epi64(static_cast<long long>(v)); }
   PATTERN_FORM_TARGET static Vec Add(Vec a, Vec b) { return _mm512_add_epi64(a, b); }
@@ -49,8 +52,9 @@ struct Form {
 
 }  // namespace
 
-void WritePatternAvx512(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed) {
-  WriteWithForm(words, count, firstIndex, pass, seed);
+void WritePatternAvx512(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed,
+                        bool streaming) {
+  WriteWithForm(words, count, firstIndex, pass, seed, streaming);
 }
 
 uint64_t CountPatternErrorsAvx512(const uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,

@@ -2,7 +2,7 @@
 // operations. A form file includes this inside its anonymous namespace after
 // defining PATTERN_FORM_TARGET (its instructions) and struct Form:
 //
-//   Vec; kLanes; Load and Store (aligned), LoadLanes (unaligned), Broadcast,
+//   Vec; kLanes; Load, Store and StoreStreaming (aligned), LoadLanes (unaligned), Broadcast,
 //   Xor, Or, AnyNonzero, NonzeroLanes; kVectorMix, whether the mix kinds run
 //   in vectors, and if so Add, Not, ShiftRight<n> and MultiplyMix (times
 //   kPatternMixMultiplier).
@@ -66,11 +66,63 @@ PATTERN_FORM_TARGET inline Vec NextValues(Lanes& lanes) {
   }
 }
 
-// Plain stores rather than streaming ones: on the processors we measured
-// they fill a large block faster, as fast as memset or faster.
-template <Kind kKind>
+// Streaming stores skip reading each line into the caches before it is
+// overwritten; the memory test uses them for blocks larger than the
+// last-level cache (StoresForBlock), plain stores otherwise.
+template <bool kStreaming>
+PATTERN_FORM_TARGET inline void StoreVector(uint64_t* at, Vec v) {
+  if constexpr (kStreaming) Form::StoreStreaming(at, v);
+  else Form::Store(at, v);
+}
+
+template <Kind kKind, bool kStreaming>
 PATTERN_FORM_TARGET void StoreVectors(uint64_t* words, uint64_t vectors, Lanes lanes) {
-  for (uint64_t i = 0; i < vectors; ++i) Form::Store(words + i * Form::kLanes, NextValues<kKind>(lanes));
+  if constexpr (kKind == Kind::kWalkingBit) {
+    // The period is taken into registers once. Read from memory for every
+    // vector, it slowed the write to 0.8 of memset, most likely because each
+    // read of the period waits behind stores still on their way to memory
+    // whose addresses match its own in the low 12 bits.
+    constexpr uint64_t kPeriodVectors = 64 / Form::kLanes;
+    Vec period[kPeriodVectors];
+    for (uint64_t j = 0; j < kPeriodVectors; ++j) period[j] = NextValues<kKind>(lanes);
+    uint64_t i = 0;
+    for (; i + kPeriodVectors <= vectors; i += kPeriodVectors) {
+      for (uint64_t j = 0; j < kPeriodVectors; ++j) {
+        StoreVector<kStreaming>(words + (i + j) * Form::kLanes, period[j]);
+      }
+    }
+    for (uint64_t j = 0; i < vectors; ++i, ++j) StoreVector<kStreaming>(words + i * Form::kLanes, period[j]);
+  } else {
+    for (uint64_t i = 0; i < vectors; ++i) {
+      StoreVector<kStreaming>(words + i * Form::kLanes, NextValues<kKind>(lanes));
+    }
+  }
+  // Streamed lines reach memory before the verify reads them on another thread.
+  if constexpr (kStreaming) _mm_sfence();
+}
+
+template <bool kStreaming>
+PATTERN_FORM_TARGET void StoreBody(uint64_t* body, uint64_t vectors, uint64_t bodyIndex, int32_t pass, uint64_t seed) {
+  switch (pass & 3) {
+    case 0:
+    case 1:
+      if constexpr (Form::kVectorMix) {
+        if ((pass & 3) == 0) {
+          StoreVectors<Kind::kMix, kStreaming>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
+        } else {
+          StoreVectors<Kind::kInvertedMix, kStreaming>(body, vectors,
+                                                       StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
+        }
+      }
+      break;
+    case 2:
+      StoreVectors<Kind::kWalkingBit, kStreaming>(body, vectors, StartLanes<Kind::kWalkingBit>(bodyIndex, pass, seed));
+      break;
+    default:
+      StoreVectors<Kind::kAlternating, kStreaming>(body, vectors,
+                                                   StartLanes<Kind::kAlternating>(bodyIndex, pass, seed));
+      break;
+  }
 }
 
 // Counts the differing words from the one read of each word: four vectors
@@ -107,32 +159,17 @@ inline uint64_t HeadWords(const uint64_t* words, uint64_t count) {
 // The plain form takes the words before the first aligned vector and after
 // the last whole one; the vectors go between.
 PATTERN_FORM_TARGET void WriteWithForm(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
-                                       uint64_t seed) {
+                                       uint64_t seed, bool streaming) {
   if constexpr (!Form::kVectorMix) {
     if ((pass & 3) < 2) return WritePattern(words, count, firstIndex, pass, seed);
   }
   const uint64_t head = HeadWords(words, count);
   WritePattern(words, head, firstIndex, pass, seed);
   const uint64_t vectors = (count - head) / Form::kLanes;
-  const uint64_t bodyIndex = firstIndex + head;
-  uint64_t* body = words + head;
-  switch (pass & 3) {
-    case 0:
-    case 1:
-      if constexpr (Form::kVectorMix) {
-        if ((pass & 3) == 0) {
-          StoreVectors<Kind::kMix>(body, vectors, StartLanes<Kind::kMix>(bodyIndex, pass, seed));
-        } else {
-          StoreVectors<Kind::kInvertedMix>(body, vectors, StartLanes<Kind::kInvertedMix>(bodyIndex, pass, seed));
-        }
-      }
-      break;
-    case 2:
-      StoreVectors<Kind::kWalkingBit>(body, vectors, StartLanes<Kind::kWalkingBit>(bodyIndex, pass, seed));
-      break;
-    default:
-      StoreVectors<Kind::kAlternating>(body, vectors, StartLanes<Kind::kAlternating>(bodyIndex, pass, seed));
-      break;
+  if (streaming) {
+    StoreBody<true>(words + head, vectors, firstIndex + head, pass, seed);
+  } else {
+    StoreBody<false>(words + head, vectors, firstIndex + head, pass, seed);
   }
   const uint64_t done = head + vectors * Form::kLanes;
   WritePattern(words + done, count - done, firstIndex + done, pass, seed);

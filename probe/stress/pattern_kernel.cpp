@@ -45,19 +45,34 @@ const char* PatternKernelName(PatternKernel kernel) {
   return "plain";
 }
 
-void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
-                  uint64_t seed) {
+const char* PatternStoresName(PatternStores stores) {
+  return stores == PatternStores::kStreaming ? "streaming" : "plain";
+}
+
+void WritePattern(PatternKernel kernel, PatternStores stores, uint64_t* words, uint64_t count, uint64_t firstIndex,
+                  int32_t pass, uint64_t seed) {
+  const bool streaming = stores == PatternStores::kStreaming;
   switch (kernel) {
     case PatternKernel::kSse2:
-      return WritePatternSse2(words, count, firstIndex, pass, seed);
+      return WritePatternSse2(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kAvx2:
-      return WritePatternAvx2(words, count, firstIndex, pass, seed);
+      return WritePatternAvx2(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kAvx512:
-      return WritePatternAvx512(words, count, firstIndex, pass, seed);
+      return WritePatternAvx512(words, count, firstIndex, pass, seed, streaming);
     case PatternKernel::kPlain:
       break;
   }
   WritePattern(words, count, firstIndex, pass, seed);
+}
+
+void WritePattern(PatternKernel kernel, uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,
+                  uint64_t seed) {
+  WritePattern(kernel, PatternStores::kPlain, words, count, firstIndex, pass, seed);
+}
+
+PatternStores StoresForBlock(uint64_t blockBytes, uint64_t lastLevelCacheBytes) {
+  return blockBytes > lastLevelCacheBytes || lastLevelCacheBytes == 0 ? PatternStores::kStreaming
+                                                                      : PatternStores::kPlain;
 }
 
 uint64_t CountPatternErrors(PatternKernel kernel, const uint64_t* words, uint64_t count, uint64_t firstIndex,

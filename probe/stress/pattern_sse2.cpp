@@ -21,6 +21,7 @@ struct Form {
 
   static Vec Load(const uint64_t* at) { return _mm_load_si128(reinterpret_cast<const __m128i*>(at)); }
   static void Store(uint64_t* at, Vec v) { _mm_store_si128(reinterpret_cast<__m128i*>(at), v); }
+  static void StoreStreaming(uint64_t* at, Vec v) { _mm_stream_si128(reinterpret_cast<__m128i*>(at), v); }
   static Vec LoadLanes(const uint64_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
   static Vec Broadcast(uint64_t v) { return _mm_set1_epi64x(static_cast<long long>(v)); }
   static Vec Xor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
@@ -36,8 +37,9 @@ struct Form {
 
 }  // namespace
 
-void WritePatternSse2(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed) {
-  WriteWithForm(words, count, firstIndex, pass, seed);
+void WritePatternSse2(uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass, uint64_t seed,
+                      bool streaming) {
+  WriteWithForm(words, count, firstIndex, pass, seed, streaming);
 }
 
 uint64_t CountPatternErrorsSse2(const uint64_t* words, uint64_t count, uint64_t firstIndex, int32_t pass,

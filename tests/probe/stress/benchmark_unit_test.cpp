@@ -89,16 +89,4 @@ TEST(BenchArithmetic, DriveTestPath) {
   EXPECT_EQ(tight[12], L'#') << "wrote past the capacity";
 }
 
-TEST(BenchArithmetic, CopyRegionCopiesEveryByte) {
-  for (size_t bytes : {size_t{64}, size_t{1024 * 1024}, size_t{1024 * 1024 + 48}, size_t{16}}) {
-    SCOPED_TRACE(bytes);
-    alignas(16) static uint8_t source[1024 * 1024 + 64], destination[1024 * 1024 + 64 + 16];
-    for (size_t i = 0; i < bytes; ++i) source[i] = static_cast<uint8_t>(i * 7 + 3);
-    for (uint8_t& b : destination) b = 0xEE;
-    CopyRegion(destination, source, bytes);
-    for (size_t i = 0; i < bytes; ++i) ASSERT_EQ(destination[i], source[i]) << i;
-    for (size_t i = bytes; i < bytes + 16; ++i) ASSERT_EQ(destination[i], 0xEE) << "wrote past the end at " << i;
-  }
-}
-
 }  // namespace
