@@ -126,6 +126,12 @@ TEST(GpuLoop, TemperatureGuardFiresAtTheLimit) {
       SensorReading r;
       const size_t i = *readings < c.temperatures.size() ? *readings : c.temperatures.size() - 1;
       r.temperature = c.temperatures[i];
+      r.fan = 1200;
+      r.power = 18.5;
+      r.watts = 185;
+      r.clock = 1950;
+      r.clockMax = 2100;
+      r.memClock = 7000;
       ++*readings;
       return r;
     };
@@ -138,6 +144,59 @@ TEST(GpuLoop, TemperatureGuardFiresAtTheLimit) {
               c.temperatures[c.samples - 1 < c.temperatures.size() ? c.samples - 1 : c.temperatures.size() - 1]);
     EXPECT_EQ(run.end["reason"], c.code == 2 ? "temperature" : "time");
     EXPECT_DOUBLE_EQ(run.end["temp_peak"].get<double>(), c.peak);
+    // Every reading reaches its own key of the sample line.
+    for (const nlohmann::json& sample : run.samples) {
+      EXPECT_EQ(sample["fan"], 1200);
+      EXPECT_EQ(sample["power"], 18.5);
+      EXPECT_EQ(sample["watts"], 185);
+      EXPECT_EQ(sample["clock"], 1950);
+      EXPECT_EQ(sample["clock_max"], 2100);
+      EXPECT_EQ(sample["mem_clock"], 7000);
+    }
+  }
+}
+
+// The host's stop: before the first frame the run writes only its start and
+// end lines (nothing counted, no peak); during a frame, that frame ends with
+// its sample and the run ends "stopped" with exit 1.
+TEST(GpuLoop, StopEndsTheRunWhereItComes) {
+  struct Case {
+    const char* name;
+    bool beforeFirstFrame;
+    size_t stopAtReading;  // the sensor reading (1 = first sample) during which the stop comes
+    uint64_t frames;
+    size_t samples;
+  } const cases[] = {
+      {"before the first frame", true, 0, 0, 0},
+      {"in the frame of the second sample", false, 2, 5, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GpuStressContext g;
+    ASSERT_TRUE(CreateLoopContext(&g, SmallProfile()));
+    ScriptedClock clock;
+    StressLoopEnvironment env = ScriptedEnvironment(clock, 125);
+    env.startStdinWatcher = [&c] {
+      if (c.beforeFirstFrame) RaiseStop(kStopRequested);
+    };
+    auto readings = std::make_shared<size_t>(0);
+    env.readSensors = [readings, &c](const SensorContext&) {
+      if (++*readings == c.stopAtReading) RaiseStop(kStopRequested);
+      SensorReading r;
+      r.temperature = 60.0;
+      return r;
+    };
+    const LoopRun run = RunLoop(g, RunFor(60.0), env);
+    EXPECT_EQ(run.code, 1);
+    ASSERT_EQ(run.lines.size(), c.samples + 2);
+    EXPECT_EQ(run.samples.size(), c.samples);
+    EXPECT_EQ(run.end["reason"], "stopped");
+    EXPECT_EQ(run.end["frames"], c.frames);
+    if (c.beforeFirstFrame) {
+      EXPECT_EQ(run.end["checks"], 0);
+      EXPECT_EQ(run.end["errors"], 0);
+      EXPECT_EQ(run.end["temp_peak"], -1.0);
+    }
   }
 }
 
