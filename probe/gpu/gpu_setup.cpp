@@ -21,18 +21,22 @@ IDXGIAdapter1* ChooseFrom(std::vector<ComPtr<IDXGIAdapter1>>& adapters, const st
   return adapters[index].Detach();
 }
 
-bool CreateDevice(IDXGIAdapter1* adapter, GpuStressContext* g) {
+}  // namespace
+
+bool CreateDevice(PFN_D3D11_CREATE_DEVICE create, IDXGIAdapter1* adapter, GpuStressContext* g) {
   const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0};
   D3D_FEATURE_LEVEL obtained{};
-  HRESULT hr = D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels, 2, D3D11_SDK_VERSION,
-                                 &g->device, &obtained, &g->context);
+  HRESULT hr = create(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels, 2, D3D11_SDK_VERSION, &g->device,
+                      &obtained, &g->context);
   if (FAILED(hr)) {
     // Runtimes that do not know 11.1 reject the whole list.
-    hr = D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels + 1, 1, D3D11_SDK_VERSION,
-                           &g->device, &obtained, &g->context);
+    hr = create(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels + 1, 1, D3D11_SDK_VERSION, &g->device,
+                &obtained, &g->context);
   }
   return SUCCEEDED(hr) && g->device && g->context;
 }
+
+namespace {
 
 D3D11_BUFFER_DESC StructuredDesc(UINT bytes, UINT stride, UINT bind) {
   D3D11_BUFFER_DESC desc{};
@@ -255,7 +259,7 @@ int RunGpuStress(const Options& options) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"no_adapter\"}");
     return kExitFailed;
   }
-  if (!CreateDevice(adapter.Get(), g.get())) {
+  if (!CreateDevice(D3D11CreateDevice, adapter.Get(), g.get())) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"device\"}");
     return kExitFailed;
   }

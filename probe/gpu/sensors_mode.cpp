@@ -18,7 +18,7 @@ constexpr size_t kLineBytes = 600;
 
 }  // namespace
 
-int RunSensorsMode() {
+int RunSensorsMode(const SensorsModeEnvironment& env) {
   Microsoft::WRL::ComPtr<IDXGIFactory1> factory;
   if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"dxgi\"}");
@@ -45,11 +45,11 @@ int RunSensorsMode() {
            sensors.available ? "true" : "false", name, sensors.wattsMark ? "true" : "false", sensors.temperatureMax,
            sensors.temperatureWarning);
   WriteEventLine(line);
-  StartStdinWatcher();
+  env.startStdinWatcher();
   const DWORD base = GetTickCount();
 
   while (!StopRaised()) {
-    const SensorReading r = ReadSensors(sensors, false);
+    const SensorReading r = env.readSensors(sensors);
     const double t = static_cast<DWORD>(GetTickCount() - base) / 1000.0;
     snprintf(line, sizeof(line),
              "{\"t\":%.2f,\"temp\":%.1f,\"fan\":%.0f,\"power\":%.1f,\"watts\":%.1f,\"clock\":%.0f,"
@@ -57,7 +57,7 @@ int RunSensorsMode() {
              t, r.temperature, r.fan, r.power, r.watts, r.clock, r.clockMax);
     WriteEventLine(line);
     // Short sleeps so a stop request ends the run within about 100 ms.
-    for (int k = 0; k < 10 && !StopRaised(); ++k) Sleep(100);
+    for (int k = 0; k < 10 && !StopRaised(); ++k) env.sleep(100);
   }
   WriteEndLine("stopped");
   CloseSensorContext(&sensors);

@@ -113,6 +113,7 @@ TEST(GpuLoop, TemperatureGuardFiresAtTheLimit) {
       {"jumps past the limit", 60.0, {59.0, 95.0}, 2, 2, 95.0},
       {"stays just below", 87.0, {86.9}, 0, 6, 86.9},
       {"no temperature sensor", 50.0, {-1.0}, 0, 6, -1.0},
+      {"peak then cooler, then a failed reading", 87.0, {70.0, 80.5, 60.0, -1.0}, 0, 6, 80.5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,6 +126,12 @@ TEST(GpuLoop, TemperatureGuardFiresAtTheLimit) {
       SensorReading r;
       const size_t i = *readings < c.temperatures.size() ? *readings : c.temperatures.size() - 1;
       r.temperature = c.temperatures[i];
+      r.fan = 1200;
+      r.power = 18.5;
+      r.watts = 185;
+      r.clock = 1950;
+      r.clockMax = 2100;
+      r.memClock = 7000;
       ++*readings;
       return r;
     };
@@ -137,6 +144,203 @@ TEST(GpuLoop, TemperatureGuardFiresAtTheLimit) {
               c.temperatures[c.samples - 1 < c.temperatures.size() ? c.samples - 1 : c.temperatures.size() - 1]);
     EXPECT_EQ(run.end["reason"], c.code == 2 ? "temperature" : "time");
     EXPECT_DOUBLE_EQ(run.end["temp_peak"].get<double>(), c.peak);
+    // Every reading reaches its own key of the sample line.
+    for (const nlohmann::json& sample : run.samples) {
+      EXPECT_EQ(sample["fan"], 1200);
+      EXPECT_EQ(sample["power"], 18.5);
+      EXPECT_EQ(sample["watts"], 185);
+      EXPECT_EQ(sample["clock"], 1950);
+      EXPECT_EQ(sample["clock_max"], 2100);
+      EXPECT_EQ(sample["mem_clock"], 7000);
+    }
+  }
+}
+
+// The host's stop: before the first frame the run writes only its start and
+// end lines (nothing counted, no peak); during a frame, that frame ends with
+// its sample and the run ends "stopped" with exit 1.
+TEST(GpuLoop, StopEndsTheRunWhereItComes) {
+  struct Case {
+    const char* name;
+    bool beforeFirstFrame;
+    size_t stopAtReading;  // the sensor reading (1 = first sample) during which the stop comes
+    uint64_t frames;
+    size_t samples;
+  } const cases[] = {
+      {"before the first frame", true, 0, 0, 0},
+      {"in the frame of the second sample", false, 2, 5, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GpuStressContext g;
+    ASSERT_TRUE(CreateLoopContext(&g, SmallProfile()));
+    ScriptedClock clock;
+    StressLoopEnvironment env = ScriptedEnvironment(clock, 125);
+    env.startStdinWatcher = [&c] {
+      if (c.beforeFirstFrame) RaiseStop(kStopRequested);
+    };
+    auto readings = std::make_shared<size_t>(0);
+    env.readSensors = [readings, &c](const SensorContext&) {
+      if (++*readings == c.stopAtReading) RaiseStop(kStopRequested);
+      SensorReading r;
+      r.temperature = 60.0;
+      return r;
+    };
+    const LoopRun run = RunLoop(g, RunFor(60.0), env);
+    EXPECT_EQ(run.code, 1);
+    ASSERT_EQ(run.lines.size(), c.samples + 2);
+    EXPECT_EQ(run.samples.size(), c.samples);
+    EXPECT_EQ(run.end["reason"], "stopped");
+    EXPECT_EQ(run.end["frames"], c.frames);
+    if (c.beforeFirstFrame) {
+      EXPECT_EQ(run.end["checks"], 0);
+      EXPECT_EQ(run.end["errors"], 0);
+      EXPECT_EQ(run.end["temp_peak"], -1.0);
+    }
+  }
+}
+
+// The work level adapts at each sample after the first to the frame rate of
+// the interval since the previous sample, and the sample line reports the new
+// level: too slow cuts it by a fifth, inside the band it stays, too fast
+// raises it. (No burn view, so a level of 100 costs nothing here; a clock of
+// 1,024 ticks a second keeps every frame time an exact binary fraction.)
+TEST(GpuLoop, WorkAdaptsToTheFrameRateOfEachInterval) {
+  struct Case {
+    const char* name;
+    LONGLONG stepTicks;
+    double works[4];  // the first four samples
+  } const cases[] = {
+      {"8 fps: cut", 128, {100.0, 80.0, 64.0, 51.2}},
+      {"25.6 fps: inside 0.85 ... 1.1 of 24", 40, {100.0, 100.0, 100.0, 100.0}},
+      {"32 fps: raised", 32, {100.0, 126.0, 158.5, 199.125}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadProfile profile = SmallProfile();
+    profile.targetFrameRate = 24.0;
+    profile.initialWork = 100.0;
+    GpuStressContext g;
+    ASSERT_TRUE(CreateLoopContext(&g, profile));
+    g.burnUav.Reset();
+    ScriptedClock clock;
+    StressLoopEnvironment env = ScriptedEnvironment(clock, c.stepTicks);
+    env.counterFrequency = [] { return LONGLONG{1024}; };
+    const LoopRun run = RunLoop(g, RunFor(2.2), env);
+    EXPECT_EQ(run.code, 0);
+    ASSERT_GE(run.samples.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+      SCOPED_TRACE(run.samples[i].dump());
+      EXPECT_NEAR(run.samples[i]["work"].get<double>(), c.works[i], 0.5);
+    }
+  }
+}
+
+// Sets the test compiler's directive while it lives: the worker's next
+// compilations hand out the faulty kernel of one entry.
+class CompilerDirective {
+ public:
+  explicit CompilerDirective(const char* directive) {
+    SetEnvironmentVariableA("VANTOREL_STANDIN_COMPILER", directive);
+  }
+  ~CompilerDirective() { SetEnvironmentVariableA("VANTOREL_STANDIN_COMPILER", nullptr); }
+  CompilerDirective(const CompilerDirective&) = delete;
+  CompilerDirective& operator=(const CompilerDirective&) = delete;
+};
+
+// A faulty card, 21 frames over two small blocks: every bad word is counted
+// once, clustered ones too (2,052 per fill: a lone word, three neighbours in
+// one thread's eight words, a whole thread group), and each arithmetic check
+// read back adds its one wrong result; the checks themselves count as always.
+TEST(GpuLoop, FaultyCardsCountEveryBadWord) {
+  struct Case {
+    const char* directive;
+    uint64_t errorsPerPass;
+    uint64_t fewestPasses, passes;
+  } const cases[] = {
+      // Ten verify passes; the last one's count may still be on its way.
+      {"faulty:FillCS", 2052, 9, 10},
+      {"faulty:CheckCS", 1, 2, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.directive);
+    LoadProfile profile = SmallProfile();
+    profile.blocksWanted = 2;
+    GpuStressContext g;
+    {
+      const CompilerDirective directive(c.directive);
+      ASSERT_TRUE(CreateLoopContext(&g, profile));
+    }
+    ASSERT_EQ(g.blocks.size(), 2u);
+    ScriptedClock clock;
+    // Frames at t = 0.125 ... 2.625; arithmetic checks at 1.0 and 2.0.
+    const LoopRun run = RunLoop(g, RunFor(2.7), ScriptedEnvironment(clock, 125));
+    EXPECT_EQ(run.code, 0);
+    ASSERT_EQ(run.end["frames"], 21);
+    EXPECT_EQ(run.end["checks"], 10 + 2);
+    const uint64_t errors = run.end["errors"].get<uint64_t>();
+    EXPECT_EQ(errors % c.errorsPerPass, 0u) << "a pass counted in part";
+    EXPECT_GE(errors, c.fewestPasses * c.errorsPerPass);
+    EXPECT_LE(errors, c.passes * c.errorsPerPass);
+  }
+}
+
+// A runtime that does not know level 11.1 rejects any list holding it with
+// E_INVALIDARG; otherwise it is the real one. Records each call's list.
+std::vector<std::vector<D3D_FEATURE_LEVEL>> deviceCalls;
+HRESULT deviceAnswer = S_OK;  // S_OK: act as the runtime says; else refuse every call with it
+
+HRESULT WINAPI RuntimeWithout111(IDXGIAdapter* adapter, D3D_DRIVER_TYPE type, HMODULE software, UINT flags,
+                                 const D3D_FEATURE_LEVEL* levels, UINT count, UINT sdk, ID3D11Device** device,
+                                 D3D_FEATURE_LEVEL* obtained, ID3D11DeviceContext** context) {
+  deviceCalls.emplace_back(levels, levels + count);
+  if (FAILED(deviceAnswer)) return deviceAnswer;
+  for (UINT i = 0; i < count; ++i) {
+    if (levels[i] == D3D_FEATURE_LEVEL_11_1) return E_INVALIDARG;
+  }
+  return D3D11CreateDevice(adapter, type, software, flags, levels, count, sdk, device, obtained, context);
+}
+
+HRESULT WINAPI RuntimeWith111(IDXGIAdapter* adapter, D3D_DRIVER_TYPE type, HMODULE software, UINT flags,
+                              const D3D_FEATURE_LEVEL* levels, UINT count, UINT sdk, ID3D11Device** device,
+                              D3D_FEATURE_LEVEL* obtained, ID3D11DeviceContext** context) {
+  deviceCalls.emplace_back(levels, levels + count);
+  return D3D11CreateDevice(adapter, type, software, flags, levels, count, sdk, device, obtained, context);
+}
+
+// The device is asked for 11.1 and 11.0 first; a runtime that rejects that
+// list is asked for 11.0 alone, and the run gets its device; when both calls
+// fail there is no device.
+TEST(GpuSetup, DeviceFallsBackToLevel110Alone) {
+  using Levels = std::vector<D3D_FEATURE_LEVEL>;
+  const Levels both{D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0};
+  const Levels alone{D3D_FEATURE_LEVEL_11_0};
+  struct Case {
+    const char* name;
+    PFN_D3D11_CREATE_DEVICE create;
+    HRESULT answer;
+    bool created;
+    std::vector<Levels> calls;
+  } const cases[] = {
+      {"runtime knows 11.1", RuntimeWith111, S_OK, true, {both}},
+      {"runtime without 11.1", RuntimeWithout111, S_OK, true, {both, alone}},
+      {"no device at all", RuntimeWithout111, DXGI_ERROR_UNSUPPORTED, false, {both, alone}},
+  };
+  ComPtr<IDXGIFactory1> factory;
+  ASSERT_TRUE(SUCCEEDED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf()))));
+  DXGI_ADAPTER_DESC1 desc{};
+  ComPtr<IDXGIAdapter1> adapter;
+  adapter.Attach(ChooseAdapter(factory.Get(), -1, &desc));
+  ASSERT_TRUE(adapter);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    deviceCalls.clear();
+    deviceAnswer = c.answer;
+    GpuStressContext g;
+    EXPECT_EQ(CreateDevice(c.create, adapter.Get(), &g), c.created);
+    EXPECT_EQ(static_cast<bool>(g.device), c.created);
+    EXPECT_EQ(static_cast<bool>(g.context), c.created);
+    EXPECT_EQ(deviceCalls, c.calls);
   }
 }
 

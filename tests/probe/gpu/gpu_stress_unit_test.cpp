@@ -187,10 +187,29 @@ TEST(WorkAdaptation, ClimbsShrinksAndCaps) {
     work = AdaptWork(work, 60.0, 24.0);
     EXPECT_DOUBLE_EQ(work, expected);
   }
-  EXPECT_DOUBLE_EQ(AdaptWork(10.0, 24.0 * 0.84, 24.0), 8.0);  // too slow: -20 %
-  EXPECT_DOUBLE_EQ(AdaptWork(10.0, 24.0, 24.0), 10.0);        // inside the band
-  EXPECT_DOUBLE_EQ(AdaptWork(10.0, 24.0 * 1.1, 24.0), 10.0);  // the band's edge stays
-  EXPECT_DOUBLE_EQ(AdaptWork(10.0, 1000.0, 0.0), 10.0);       // no target: unchanged
+  // The band is 0.85 to 1.1 of the target: rows on both sides of each edge,
+  // for the standard (24) and the memory (30) load.
+  struct Case {
+    const char* name;
+    double frameRate, target, work;
+  } const cases[] = {
+      {"too slow: -20 %", 24.0 * 0.84, 24.0, 8.0},
+      {"just below 0.85", 20.3, 24.0, 8.0},
+      {"just above 0.85", 20.5, 24.0, 10.0},
+      {"0.9 of the target", 21.6, 24.0, 10.0},
+      {"at the target", 24.0, 24.0, 10.0},
+      {"the band's upper edge stays", 24.0 * 1.1, 24.0, 10.0},
+      {"just above 1.1", 26.5, 24.0, 13.5},
+      {"memory load, 0.86", 25.8, 30.0, 10.0},
+      {"memory load, just below 0.85", 25.4, 30.0, 8.0},
+      {"memory load, just below 1.1", 32.9, 30.0, 10.0},
+      {"memory load, just above 1.1", 33.1, 30.0, 13.5},
+      {"no target: unchanged", 1000.0, 0.0, 10.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_DOUBLE_EQ(AdaptWork(10.0, c.frameRate, c.target), c.work);
+  }
   for (int i = 0; i < 100; ++i) work = AdaptWork(work, 1000.0, 24.0);
   EXPECT_DOUBLE_EQ(work, kMaxWork);
 }

@@ -1,6 +1,8 @@
 // Kernels of a faulty card, handed out by the test compiler in place of the real
 // ones: CheckCS gets exactly one index wrong per check, FillCS writes exactly
-// three words wrong per fill. The worker must count exactly these.
+// 2,052 words wrong per fill, in the shapes a failing chip makes: a lone word,
+// three neighbours in one thread's eight words, and the whole last thread
+// group (256 threads of eight words). The worker must count exactly these.
 
 cbuffer Frame : register(b0)
 {
@@ -57,7 +59,7 @@ void FillCS(uint3 tid : SV_DispatchThreadID)
         if (i < chunkWords)
         {
             uint word = Pattern(i);
-            if (i == 3 || i == 100000 || i == chunkWords - 1)
+            if (i == 3 || (i >= 1000 && i <= 1002) || i >= chunkWords - 2048)
                 word ^= 0x80u;
             Block[i] = word;
         }
