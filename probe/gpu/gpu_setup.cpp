@@ -7,6 +7,7 @@
 #include "probe/core/json_escape.h"
 #include "probe/gpu/gpu_context.h"
 #include "probe/gpu/gpu_stress_loop.h"
+#include "probe/gpu/graphics_libraries.h"
 #include "probe/gpu/shader_compile.h"
 
 namespace {
@@ -24,11 +25,11 @@ IDXGIAdapter1* ChooseFrom(std::vector<ComPtr<IDXGIAdapter1>>& adapters, const st
 bool CreateDevice(IDXGIAdapter1* adapter, GpuStressContext* g) {
   const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0};
   D3D_FEATURE_LEVEL obtained{};
-  HRESULT hr = D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels, 2, D3D11_SDK_VERSION,
+  HRESULT hr = CreateSystemD3D11Device(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels, 2, D3D11_SDK_VERSION,
                                  &g->device, &obtained, &g->context);
   if (FAILED(hr)) {
     // Runtimes that do not know 11.1 reject the whole list.
-    hr = D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels + 1, 1, D3D11_SDK_VERSION,
+    hr = CreateSystemD3D11Device(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, levels + 1, 1, D3D11_SDK_VERSION,
                            &g->device, &obtained, &g->context);
   }
   return SUCCEEDED(hr) && g->device && g->context;
@@ -243,7 +244,7 @@ IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADA
 
 int RunGpuStress(const Options& options) {
   ComPtr<IDXGIFactory1> factory;
-  if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
+  if (FAILED(CreateSystemDxgiFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"dxgi\"}");
     return kExitFailed;
   }
