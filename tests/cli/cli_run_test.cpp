@@ -319,7 +319,7 @@ TEST_F(CliRun, MissingHostIsNotStartedInTheUsersLanguage) {
 // Catches a client other than the host taken for it, its output and exit code
 // relayed as the host's: one that connects before the host is started, and
 // one that connects from another process while the host runs. The host never
-// connects here; a pipe taken before the launch starts no host at all.
+// connects here.
 TEST_F(CliRun, ClientsOtherThanTheHostAreRefused) {
   struct Case {
     const char* name;
@@ -338,7 +338,6 @@ TEST_F(CliRun, ClientsOtherThanTheHostAreRefused) {
     EXPECT_EQ(rogue.hostStartedWhenConnected, c.afterHostStarted);
     EXPECT_EQ(run.exitCode, 4u);
     EXPECT_EQ(run.output, Line(english_.notStarted));
-    EXPECT_EQ(HostStarted(), c.afterHostStarted);
   }
 }
 
