@@ -187,8 +187,10 @@ int RunCli() {
   launch.lpParameters = parameters.c_str();
   launch.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   launch.nShow = SW_HIDE;
-  // A client that connected while we prepared the launch came before the host too.
-  if (HasOverlappedIoCompleted(&relay.connect)) {
+  // A client that connected while we prepared the launch came before the host
+  // too. The connect's event tells: Wine fills in the overlapped structure
+  // only once this thread waits.
+  if (WaitForSingleObject(relay.event, 0) != WAIT_TIMEOUT) {
     PrintMessage(text.notStarted);
     return kExitCouldNotRun;
   }

@@ -34,9 +34,9 @@ struct ProgramRun {
 
 // Starts program with its standard output on a pipe, the way a shell redirects
 // it. alongside, when given, runs on a thread of its own with the program's
-// process handle while the output is read.
+// process and main thread while the output is read.
 ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"",
-                      const std::function<void(HANDLE)>& alongside = nullptr) {
+                      const std::function<void(HANDLE, HANDLE)>& alongside = nullptr) {
   ProgramRun run;
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -58,11 +58,11 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
     ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
     return run;
   }
-  CloseHandle(process.hThread);
+  UniqueHandle mainThread(process.hThread);
   UniqueHandle child(process.hProcess);
   write.Reset();
   std::thread beside;
-  if (alongside) beside = std::thread(alongside, child.Get());
+  if (alongside) beside = std::thread(alongside, child.Get(), mainThread.Get());
   char chunk[65536];
   DWORD got = 0;
   {
@@ -82,7 +82,7 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
 // What any process of the user's can do to a CLI it may open: look through the
 // CLI's handles for its pipe and read the name off it. Empty when none is found.
 std::wstring FindPipePath(HANDLE cli) {
-  for (ULONG_PTR value = 4; value < 0x2000; value += 4) {
+  for (ULONG_PTR value = 4; value < 0x400; value += 4) {
     HANDLE copy = nullptr;
     if (!DuplicateHandle(cli, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
                          DUPLICATE_SAME_ACCESS)) {
@@ -101,22 +101,28 @@ std::wstring FindPipePath(HANDLE cli) {
 
 // A client that is not the host: it opens the CLI's pipe as soon as it has
 // found it, or once the host is running, and writes an output and an exit
-// message of its own.
+// message of its own. To come first for certain, it does what any process of
+// the user's may do to the CLI: it holds the CLI's main thread between short
+// slices while it looks for the pipe, and lets it go on once it has connected.
 struct Rogue {
   bool afterHostStarted = false;
   bool connected = false;
   bool hostStartedWhenConnected = false;
 };
 
-void PlayRogue(HANDLE cli, Rogue& rogue, const std::function<bool()>& hostStarted) {
-  const ULONGLONG deadline = GetTickCount64() + 20000;
+void PlayRogue(HANDLE cli, HANDLE cliThread, Rogue& rogue, const std::function<bool()>& hostStarted) {
+  const ULONGLONG deadline = GetTickCount64() + 30000;
   std::wstring path;
-  while (path.empty() && GetTickCount64() < deadline && WaitForSingleObject(cli, 0) == WAIT_TIMEOUT) {
+  while (GetTickCount64() < deadline && WaitForSingleObject(cli, 0) == WAIT_TIMEOUT) {
+    if (!rogue.afterHostStarted) SuspendThread(cliThread);
     path = FindPipePath(cli);
+    if (!path.empty()) break;
+    if (!rogue.afterHostStarted) ResumeThread(cliThread);
   }
   if (path.empty()) return;
   while (rogue.afterHostStarted && !hostStarted() && GetTickCount64() < deadline) Sleep(5);
   UniqueHandle pipe(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!rogue.afterHostStarted) ResumeThread(cliThread);
   if (!pipe) return;
   rogue.hostStartedWhenConnected = hostStarted();
   rogue.connected = true;
@@ -331,9 +337,10 @@ TEST_F(CliRun, ClientsOtherThanTheHostAreRefused) {
     Script("noconnect 5000\n");
     Rogue rogue;
     rogue.afterHostStarted = c.afterHostStarted;
-    const ProgramRun run = RunProgram(BesideThisProgram(L"vantorel-cli.exe"), L"get", L"", [&](HANDLE cli) {
-      PlayRogue(cli, rogue, [this] { return HostStarted(); });
-    });
+    const ProgramRun run =
+        RunProgram(BesideThisProgram(L"vantorel-cli.exe"), L"get", L"", [&](HANDLE cli, HANDLE cliThread) {
+          PlayRogue(cli, cliThread, rogue, [this] { return HostStarted(); });
+        });
     ASSERT_TRUE(rogue.connected) << "the rogue found no pipe to open";
     EXPECT_EQ(rogue.hostStartedWhenConnected, c.afterHostStarted);
     EXPECT_EQ(run.exitCode, 4u);
