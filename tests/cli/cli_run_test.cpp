@@ -101,9 +101,10 @@ std::wstring FindPipePath(HANDLE cli) {
 
 // A client that is not the host: it opens the CLI's pipe as soon as it has
 // found it, or once the host is running, and writes an output and an exit
-// message of its own. To come first for certain, it does what any process of
-// the user's may do to the CLI: it holds the CLI's main thread between short
-// slices while it looks for the pipe, and lets it go on once it has connected.
+// message of its own. To come first even on a loaded machine, it does what
+// any process of the user's may do to the CLI: it holds the CLI's main thread
+// between short slices while it looks for the pipe, and lets it go on once it
+// has connected.
 struct Rogue {
   bool afterHostStarted = false;
   bool connected = false;
