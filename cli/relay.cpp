@@ -1,7 +1,6 @@
 #include "cli/relay.h"
 
 #include <windows.h>
-#include <bcrypt.h>
 #include <shellapi.h>
 
 #include <string>
@@ -10,8 +9,11 @@
 #include "cli/cli_text_table.h"
 #include "cli/command_line.h"
 #include "cli/console_output.h"
+#include "cli/host_connection.h"
 #include "cli/message_printer.h"
 #include "cli/message_reader.h"
+#include "cli/pipe_security.h"
+#include "cli/system_random.h"
 #include "common/host/host_executable.h"
 #include "common/locale/select_locale_row.h"
 
@@ -39,9 +41,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 bool MakePipeName(std::wstring& name) {
   unsigned char random[16];
-  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random, sizeof(random), BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
-    return false;
-  }
+  if (!FillSystemRandom(random, sizeof(random))) return false;
   name = FormatPipeName(GetCurrentProcessId(), random);
   return true;
 }
@@ -155,25 +155,26 @@ int RunCli() {
 
   Relay relay;
   const std::wstring pipePath = L"\\\\.\\pipe\\" + pipeName;
-  relay.pipe = CreateNamedPipeW(pipePath.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
-                                kPipeInputBufferBytes, 0, nullptr);
+  PipeSecurity security;
+  if (security.Get() != nullptr) {
+    relay.pipe = CreateNamedPipeW(pipePath.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                  PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
+                                  kPipeInputBufferBytes, 0, security.Get());
+  }
   relay.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (relay.pipe == INVALID_HANDLE_VALUE || relay.event == nullptr) {
     PrintMessage(text.notStarted);
     return kExitCouldNotRun;
   }
 
+  // Anyone connected before the host exists is not the host: such a
+  // connection is refused here, and the host is not started for it.
   relay.connect.hEvent = relay.event;
-  if (!ConnectNamedPipe(relay.pipe, &relay.connect)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_PENDING) {
-      relay.connectPending = true;
-    } else if (error != ERROR_PIPE_CONNECTED) {
-      PrintMessage(text.notStarted);
-      return kExitCouldNotRun;
-    }
+  if (ConnectNamedPipe(relay.pipe, &relay.connect) || GetLastError() != ERROR_IO_PENDING) {
+    PrintMessage(text.notStarted);
+    return kExitCouldNotRun;
   }
+  relay.connectPending = true;
 
   const std::wstring directory = CurrentDirectory();
   const std::wstring parameters = LaunchParameters(pipeName, directory, CommandTail(GetCommandLineW()));
@@ -186,6 +187,13 @@ int RunCli() {
   launch.lpParameters = parameters.c_str();
   launch.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   launch.nShow = SW_HIDE;
+  // A client that connected while we prepared the launch came before the host
+  // too. The connect's event tells: Wine fills in the overlapped structure
+  // only once this thread waits.
+  if (WaitForSingleObject(relay.event, 0) != WAIT_TIMEOUT) {
+    PrintMessage(text.notStarted);
+    return kExitCouldNotRun;
+  }
   if (host.empty()) SetLastError(ERROR_FILE_NOT_FOUND);
   if (host.empty() || !ShellExecuteExW(&launch)) {
     PrintMessage(GetLastError() == ERROR_CANCELLED ? text.noAdmin : text.notStarted);
@@ -194,19 +202,28 @@ int RunCli() {
   relay.process = launch.hProcess;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
-  if (relay.connectPending) {
-    // On failure the destructor cancels the connect.
-    switch (WaitForConnection(relay)) {
-      case Connection::Connected:
-        break;
-      case Connection::Interrupted:
-        PrintMessage(text.stopped);
-        return kExitInterrupted;
-      case Connection::Failed:
-        PrintMessage(text.notStarted);
-        return kExitCouldNotRun;
-    }
-    relay.connectPending = false;
+  // On failure the destructor cancels the connect.
+  switch (WaitForConnection(relay)) {
+    case Connection::Connected:
+      break;
+    case Connection::Interrupted:
+      PrintMessage(text.stopped);
+      return kExitInterrupted;
+    case Connection::Failed:
+      PrintMessage(text.notStarted);
+      return kExitCouldNotRun;
+  }
+  relay.connectPending = false;
+  // We hold the host's handle, so no other process can carry its id now.
+  PipeConnection connection;
+  connection.hostProcess = relay.process != nullptr;
+  connection.hostProcessId = connection.hostProcess ? GetProcessId(relay.process) : 0;
+  ULONG clientProcessId = 0;
+  connection.clientKnown = GetNamedPipeClientProcessId(relay.pipe, &clientProcessId) != FALSE;
+  connection.clientProcessId = clientProcessId;
+  if (!IsHostConnection(connection)) {
+    PrintMessage(text.notStarted);
+    return kExitCouldNotRun;
   }
 
   const int result = ReadMessages(relay);

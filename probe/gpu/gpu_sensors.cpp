@@ -1,6 +1,6 @@
 #include "probe/gpu/gpu_sensors.h"
 
-#include "probe/gpu/system_library.h"
+#include "common/system/system_library.h"
 
 namespace {
 

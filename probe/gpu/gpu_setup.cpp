@@ -7,6 +7,7 @@
 #include "probe/core/json_escape.h"
 #include "probe/gpu/gpu_context.h"
 #include "probe/gpu/gpu_stress_loop.h"
+#include "probe/gpu/graphics_libraries.h"
 #include "probe/gpu/shader_compile.h"
 
 namespace {
@@ -247,7 +248,7 @@ IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADA
 
 int RunGpuStress(const Options& options) {
   ComPtr<IDXGIFactory1> factory;
-  if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
+  if (FAILED(CreateSystemDxgiFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"dxgi\"}");
     return kExitFailed;
   }
@@ -259,7 +260,7 @@ int RunGpuStress(const Options& options) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"no_adapter\"}");
     return kExitFailed;
   }
-  if (!CreateDevice(D3D11CreateDevice, adapter.Get(), g.get())) {
+  if (!CreateDevice(CreateSystemD3D11Device, adapter.Get(), g.get())) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"device\"}");
     return kExitFailed;
   }

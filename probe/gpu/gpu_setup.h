@@ -13,7 +13,7 @@ int RunGpuStress(const Options& options);
 // the chosen adapter (or null) and its description; every other one is released.
 IDXGIAdapter1* ChooseAdapter(IDXGIFactory1* factory, int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc);
 
-// The device and immediate context on adapter, through create (D3D11CreateDevice
+// The device and immediate context on adapter, through create (the system d3d11
 // in a run): levels 11.1 and 11.0, then 11.0 alone, since a runtime that does not
 // know 11.1 rejects the whole list. False when neither call gives both objects.
 bool CreateDevice(PFN_D3D11_CREATE_DEVICE create, IDXGIAdapter1* adapter, GpuStressContext* g);

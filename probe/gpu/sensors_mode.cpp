@@ -11,6 +11,7 @@
 #include "probe/core/stop_control.h"
 #include "probe/gpu/gpu_setup.h"
 #include "probe/gpu/gpu_sensors.h"
+#include "probe/gpu/graphics_libraries.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr size_t kLineBytes = 600;
 
 int RunSensorsMode(const SensorsModeEnvironment& env) {
   Microsoft::WRL::ComPtr<IDXGIFactory1> factory;
-  if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
+  if (FAILED(CreateSystemDxgiFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf())))) {
     WriteLiteralLine("{\"event\":\"error\",\"what\":\"dxgi\"}");
     return kExitFailed;
   }

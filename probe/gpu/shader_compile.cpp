@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "probe/core/event_line.h"
-#include "probe/gpu/system_library.h"
+#include "common/system/system_library.h"
 
 extern "C" const unsigned char kStressProgramBytes[];
 extern "C" const size_t kStressProgramBytesCount;

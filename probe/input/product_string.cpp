@@ -1,6 +1,6 @@
 #include "probe/input/product_string.h"
 
-#include "probe/gpu/system_library.h"
+#include "common/system/system_library.h"
 
 namespace {
 

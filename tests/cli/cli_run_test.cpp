@@ -1,8 +1,12 @@
 // vantorel-cli end to end: started with its output redirected, it launches the
 // stand-in host "Vantorel.exe" that lies beside it, which follows a script.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
 
+#include <functional>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -13,6 +17,7 @@
 #include "tests/support/unique_handle.h"
 #include "tests/support/utf8.h"
 #include "tests/support/whole_file.h"
+#include "tools/standin_host/host_messages.h"
 
 namespace {
 
@@ -27,8 +32,11 @@ struct ProgramRun {
   std::string output;
 };
 
-// Starts program with its standard output on a pipe, the way a shell redirects it.
-ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"") {
+// Starts program with its standard output on a pipe, the way a shell redirects
+// it. alongside, when given, runs on a thread of its own with the program's
+// process and main thread while the output is read.
+ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"",
+                      const std::function<void(HANDLE, HANDLE)>& alongside = nullptr) {
   ProgramRun run;
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -50,9 +58,11 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
     ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
     return run;
   }
-  CloseHandle(process.hThread);
+  UniqueHandle mainThread(process.hThread);
   UniqueHandle child(process.hProcess);
   write.Reset();
+  std::thread beside;
+  if (alongside) beside = std::thread(alongside, child.Get(), mainThread.Get());
   char chunk[65536];
   DWORD got = 0;
   {
@@ -60,12 +70,83 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
     WaitingFor waiting("the end of the CLI's output");
     while (ReadFile(read.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) run.output.append(chunk, got);
   }
+  if (beside.joinable()) beside.join();
   if (WaitForSingleObject(child.Get(), 60000) != WAIT_OBJECT_0) {
     ADD_FAILURE() << "the CLI did not end within 60 s of closing its output";
     TerminateProcess(child.Get(), 255);
   }
   GetExitCodeProcess(child.Get(), &run.exitCode);
   return run;
+}
+
+// What any process of the user's can do to a CLI it may open: look through the
+// CLI's handles for its pipe and read the name off it. Empty when none is found.
+std::wstring FindPipePath(HANDLE cli) {
+  for (ULONG_PTR value = 4; value < 0x400; value += 4) {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(cli, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+      continue;
+    }
+    UniqueHandle own(copy);
+    if (GetFileType(copy) != FILE_TYPE_PIPE) continue;
+    alignas(FILE_NAME_INFO) unsigned char buffer[sizeof(FILE_NAME_INFO) + 512 * sizeof(wchar_t)] = {};
+    FILE_NAME_INFO* info = reinterpret_cast<FILE_NAME_INFO*>(buffer);
+    if (!GetFileInformationByHandleEx(copy, FileNameInfo, info, sizeof(buffer) - sizeof(wchar_t))) continue;
+    const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+    if (name.rfind(L"\\VantorelCli-", 0) == 0) return L"\\\\.\\pipe" + name;
+  }
+  return L"";
+}
+
+// A client that is not the host: it opens the CLI's pipe as soon as it has
+// found it, or once the host is running, and writes an output and an exit
+// message of its own. To come first even on a loaded machine, it does what
+// any process of the user's may do to the CLI: it holds the CLI's main thread
+// between short slices while it looks for the pipe, and lets it go on once it
+// has connected.
+struct Rogue {
+  bool afterHostStarted = false;
+  bool connected = false;
+  bool hostStartedWhenConnected = false;
+};
+
+void PlayRogue(HANDLE cli, HANDLE cliThread, Rogue& rogue, const std::function<bool()>& hostStarted) {
+  const ULONGLONG deadline = GetTickCount64() + 30000;
+  std::wstring path;
+  while (GetTickCount64() < deadline && WaitForSingleObject(cli, 0) == WAIT_TIMEOUT) {
+    if (!rogue.afterHostStarted) SuspendThread(cliThread);
+    path = FindPipePath(cli);
+    if (!path.empty()) break;
+    if (!rogue.afterHostStarted) ResumeThread(cliThread);
+  }
+  if (path.empty()) return;
+  while (rogue.afterHostStarted && !hostStarted() && GetTickCount64() < deadline) Sleep(5);
+  UniqueHandle pipe(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!rogue.afterHostStarted) ResumeThread(cliThread);
+  if (!pipe) return;
+  rogue.hostStartedWhenConnected = hostStarted();
+  rogue.connected = true;
+  const std::string stream = Message('O', "rogue\n") + Message('X', "0");
+  DWORD written = 0;
+  WriteFile(pipe.Get(), stream.data(), static_cast<DWORD>(stream.size()), &written, nullptr);
+  // Held, as a rogue keeps the single instance from the host.
+  WaitForSingleObject(cli, 30000);
+}
+
+// The SID of this process's user as text ("S-1-5-21-...").
+std::wstring CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
+  UniqueHandle own(token);
+  unsigned char buffer[256];
+  DWORD size = 0;
+  if (!GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) return L"";
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return L"";
+  const std::wstring sid = text;
+  LocalFree(text);
+  return sid;
 }
 
 class CliRun : public ::testing::Test {
@@ -92,6 +173,7 @@ class CliRun : public ::testing::Test {
     return RunProgram(BesideThisProgram(L"vantorel-cli.exe"), arguments, directory);
   }
   bool HostStarted() { return GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  void ForgetHost() { DeleteFileW(record_.c_str()); }
   std::string Recorded() {
     std::string bytes;
     ReadWholeFile(record_, bytes);
@@ -239,6 +321,81 @@ TEST_F(CliRun, MissingHostIsNotStartedInTheUsersLanguage) {
 
   DeleteFileW(cli.c_str());
   RemoveDirectoryW(lonely.c_str());
+}
+
+// Catches a client other than the host taken for it, its output and exit code
+// relayed as the host's: one that connects before the host is started, and
+// one that connects from another process while the host runs. The host never
+// connects here.
+TEST_F(CliRun, ClientsOtherThanTheHostAreRefused) {
+  struct Case {
+    const char* name;
+    bool afterHostStarted;
+  } cases[] = {{"before the host started", false}, {"after the host started", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ForgetHost();
+    Script("noconnect 5000\n");
+    Rogue rogue;
+    rogue.afterHostStarted = c.afterHostStarted;
+    const ProgramRun run =
+        RunProgram(BesideThisProgram(L"vantorel-cli.exe"), L"get", L"", [&](HANDLE cli, HANDLE cliThread) {
+          PlayRogue(cli, cliThread, rogue, [this] { return HostStarted(); });
+        });
+    ASSERT_TRUE(rogue.connected) << "the rogue found no pipe to open";
+    EXPECT_EQ(rogue.hostStartedWhenConnected, c.afterHostStarted);
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_EQ(run.output, Line(english_.notStarted));
+  }
+}
+
+// Catches a pipe made with default security, which lets Everyone and
+// anonymous open it, or one that shuts out its own user: the access list the
+// host reads back names exactly the user, Administrators and SYSTEM, each with
+// full access, and inherits nothing.
+TEST_F(CliRun, PipeAdmitsOnlyTheUserAdministratorsAndSystem) {
+  Script("security\nX 0\n");
+  const ProgramRun run = Cli(L"get");
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string user = ToUtf8(CurrentUserSid());
+  ASSERT_FALSE(user.empty());
+  std::smatch header;
+  ASSERT_TRUE(std::regex_match(run.output, header, std::regex("D:([A-Z]*)((\\([^()]*\\))*)\n"))) << run.output;
+  EXPECT_NE(header[1].str().find('P'), std::string::npos) << run.output;
+  std::multiset<std::string> trustees;
+  const std::string entries = header[2].str();
+  const std::regex entry("\\(([^;]*);([^;]*);([^;]*);([^;]*);([^;]*);([^)]*)\\)");
+  for (std::sregex_iterator at(entries.begin(), entries.end(), entry), end; at != end; ++at) {
+    const std::smatch& ace = *at;
+    SCOPED_TRACE(ace.str());
+    EXPECT_EQ(ace[1].str(), "A");
+    // Full access, as given or as mapped for a file object.
+    EXPECT_TRUE(ace[3].str() == "GA" || ace[3].str() == "FA") << ace[3].str();
+    trustees.insert(ace[6].str());
+  }
+  EXPECT_EQ(trustees, (std::multiset<std::string>{user, "BA", "SY"})) << run.output;
+  EXPECT_EQ(trustees.count("WD") + trustees.count("AN"), 0u);
+}
+
+// Catches bcrypt.dll taken from the CLI's own folder: a copy planted beside a
+// copy of the CLI (and of the host) leaves a marker when loaded and fails every
+// call. CTest has Wine prefer native bcrypt, as Windows always does.
+TEST_F(CliRun, BcryptBesideTheCliIsIgnored) {
+#ifdef VANTOREL_CHECKED_RUNTIME
+  // The checked build's stack protector seeds its guard through
+  // CryptGenRandom before main; Wine's rsaenh.dll then imports bcrypt.dll by
+  // the ordinary search, folder of the program first. The shipped build has no
+  // such code before main.
+  GTEST_SKIP() << "the checked runtime loads bcrypt.dll before main";
+#endif
+  const std::wstring marker = BesideThisProgram(L"planted-system\\bcrypt.dll.loaded");
+  DeleteFileW(marker.c_str());
+  Script("O relayed\nX 0\n");
+  const ProgramRun run = RunProgram(BesideThisProgram(L"planted-system\\vantorel-cli.exe"), L"get");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.output, "relayed");
+  EXPECT_TRUE(HostStarted());
+  EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted bcrypt.dll was loaded";
 }
 
 }  // namespace

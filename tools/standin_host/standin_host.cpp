@@ -18,6 +18,8 @@
 //   bulk COUNT SIZE               COUNT output messages of SIZE bytes each
 //   close                         close the pipe and end here
 //   noconnect [MS]                end without opening the pipe (after MS)
+//   security                      an output message with the pipe's access list
+//                                 in SDDL, as a host reads it back, and "\n"
 //
 // For the relay benchmark it also copies the same message stream between two
 // processes without vantorel-cli: "--direct COUNT SIZE FILE" starts itself as
@@ -26,6 +28,8 @@
 // VANTOREL_STANDIN_TIMING names a file that receives the seconds a bulk write took.
 // Texts take the escapes \n \r \t \\ and \xHH (any byte, valid UTF-8 or not).
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -151,6 +155,25 @@ int DirectCopy(unsigned long count, unsigned long size, const wchar_t* file) {
   return 0;
 }
 
+// The pipe's DACL as text, read through our own end of it: "unreadable" when
+// that fails, "" when the pipe has no DACL at all.
+std::string PipeAccessList(HANDLE pipe) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return "unreadable";
+  }
+  wchar_t* text = nullptr;
+  std::string result = "unreadable";
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                           &text, nullptr)) {
+    result = ToUtf8(text);
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return result;
+}
+
 void RunScript(Pipe& pipe, const std::string& script) {
   size_t at = 0;
   while (at < script.size()) {
@@ -182,6 +205,8 @@ void RunScript(Pipe& pipe, const std::string& script) {
       char* next = nullptr;
       const unsigned long count = std::strtoul(rest.c_str(), &next, 10);
       WriteBulk(pipe, count, std::strtoul(next, nullptr, 10));
+    } else if (word == "security") {
+      pipe.Write(Message('O', PipeAccessList(pipe.handle) + "\n"));
     } else if (word == "close") {
       return;
     }
