@@ -125,6 +125,12 @@ def check_symbols(scratch, root, built, unpacked, tools):
         listed = subprocess.run(["x86_64-w64-mingw32-nm", str(shipped)], capture_output=True, text=True)
         if ".debug_" in sections or listed.stdout.strip():
             problems.append(f"{name} is shipped with symbols or debug information")
+        # No time in the header: the same build ships the same bytes.
+        for path in (shipped, None):
+            data = shipped.read_bytes() if path else symbols.get(f"{name}.debug", b"")
+            header = int.from_bytes(data[0x3C:0x40], "little") if len(data) > 0x40 else 0
+            if data[header:header + 4] != b"PE\0\0" or int.from_bytes(data[header + 8:header + 12], "little") != 0:
+                problems.append(f"{name}{'' if path else '.debug'} carries a time stamp in its PE header")
         link, crc = debuglink(shipped)
         if link != f"{name}.debug" or crc != zlib.crc32(symbols.get(link, b"")):
             problems.append(f"{name} links {link} with CRC {crc:#x}, which is not its symbols file")
