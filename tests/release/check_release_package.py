@@ -15,6 +15,7 @@ SHA-256; the Explorer DLL must stay small.
 import hashlib
 import json
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -30,8 +31,9 @@ REQUIRED = {"vantorelprobe.exe", "vantorel-cli.exe", "VantorelShell.dll", "Vanto
 STAND_INS = {"Vantorel.exe", "d3dcompiler_47.dll", "hid.dll"}
 # Explorer loads the DLL into its own process at every right-click.
 SIZE_LIMITS = {"VantorelShell.dll": 300 * 1024}
-# A function each kind of binary has, for the symbols' round trip.
-ENTRY_FUNCTIONS = ("wmain", "main", "wWinMain", "DllGetClassObject")
+# The program's own entry, for the symbols' round trip; a wWinMain program
+# also holds the runtime's wmain, which calls it.
+ENTRY_FUNCTIONS = ("wWinMain", "DllGetClassObject", "wmain", "main")
 LICENCE_MARKS = ("GCC RUNTIME LIBRARY EXCEPTION", "winpthreads")
 
 
@@ -156,7 +158,7 @@ def check_symbols(scratch, root, built, unpacked, tools):
         frames = answer.stdout.splitlines()
         print(f"{name}+{offset:#x}: {frames[-1] if frames else answer.stderr.strip()}")
         if answer.returncode != 0 or not frames or not frames[-1].startswith(f"{function} at ") \
-                or not frames[-1].split(" at ")[1].split(":")[0].endswith(".cpp"):
+                or not re.match(r"^(probe|common|cli|shell|storebridge)/\S+\.cpp:\d+$", frames[-1].split(" at ")[1]):
             problems.append(f"{name}+{offset:#x} came back as {frames}, not {function} in a source file")
     return problems
 
