@@ -28,10 +28,10 @@ string(APPEND link_flags " -Wno-unused-command-line-argument")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${link_flags}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${link_flags}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${link_flags}")
-# The linker notes "duplicate section ... has different size" for a few type
-# names of the standard exceptions: GCC's libstdc++ marks its copies with a
-# leading '*', Clang's do not, and on Windows libstdc++ compares type names
-# as text without that mark, so either copy serves.
+# The linker notes "duplicate section ... has different size" for the type
+# names and records of a few standard exceptions: GCC's libstdc++ pads its
+# copies to 16 bytes, Clang's are not padded; the bytes that count are the
+# same, so either copy serves.
 set(CMAKE_CXX_STANDARD_LIBRARIES "-lstdc++ -lgcc_eh -lpthread -lkernel32")
 set(CMAKE_C_STANDARD_LIBRARIES "-lgcc_eh -lpthread -lkernel32")
 
