@@ -101,6 +101,14 @@ def main():
         (unpacked / name).write_bytes(content.get(f"{root}/{name}", b""))
         binaries.append(str(unpacked / name))
     problems += check_symbols(scratch, root, built, unpacked, tools)
+    # No folder of this build in what ships: another folder must give the same bytes.
+    checkout = str(pathlib.Path(manifest["docs"]).resolve().parent).encode()
+    with zipfile.ZipFile(scratch / f"{root}-symbols.zip") as archive:
+        shipped_files = {name: archive.read(name) for name in archive.namelist()}
+    shipped_files.update(content)
+    for name, data in shipped_files.items():
+        if checkout in data:
+            problems.append(f"{name} holds the build's folder {checkout.decode()}")
     problems += check_notices(content.get(f"{root}/THIRD-PARTY-NOTICES.txt", b"").decode("utf-8"), built)
     problems += check_release_manifest(scratch, root)
     imports = subprocess.run([check_imports, *binaries])
