@@ -24,6 +24,7 @@ void InitConsoleOutput(HANDLE handle) {
 bool OutputIsConsole() { return console; }
 
 void WriteOut(std::wstring_view text) {
+  // cppcheck-suppress knownConditionTrueFalse ; GetStdHandle gives null to a process started without standard handles
   if (text.empty() || output == INVALID_HANDLE_VALUE || output == nullptr) return;
   DWORD written = 0;
   if (console) {
@@ -99,6 +100,7 @@ void AppendCleanUtf8(std::string& utf8, std::string_view bytes) {
 }
 
 void WriteOutUtf8(std::string_view utf8) {
+  // cppcheck-suppress knownConditionTrueFalse ; GetStdHandle gives null to a process started without standard handles
   if (utf8.empty() || output == INVALID_HANDLE_VALUE || output == nullptr) return;
   if (console) {
     WriteOut(Utf8ToWide(utf8));

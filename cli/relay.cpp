@@ -114,7 +114,7 @@ Connection WaitForConnection(Relay& relay) {
 
 // Prints what the host sends until its exit message, the end of the stream, a
 // broken stream or an interrupt. Returns the run result, -1 when none came.
-int ReadMessages(Relay& relay) {
+int ReadMessages(const Relay& relay) {
   MessagePrinter printer;
   MessageReader reader;
   std::vector<char> buffer(kReadBufferBytes);
@@ -158,6 +158,7 @@ int RunCli() {
   PipeSecurity security;
   if (security.Get() != nullptr) {
     relay.pipe = CreateNamedPipeW(pipePath.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                  // cppcheck-suppress badBitmaskCheck ; the zero flags name byte mode and blocking waits
                                   PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
                                   kPipeInputBufferBytes, 0, security.Get());
   }

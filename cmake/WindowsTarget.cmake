@@ -25,6 +25,18 @@ if(VANTOREL_CHECKED)
   add_link_options(-fstack-protector-strong)
 endif()
 
+# The same commit gives the same bytes in any folder at any time: no build
+# folder in debug information or __FILE__, no link time in the PE header.
+# Sources become ./<path in the checkout> and the compilation folder "build";
+# the build folder's map comes last, so it wins when the build folder lies
+# inside the source folder.
+if(NOT MSVC)
+  add_compile_options(
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>"
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>")
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
 # Each deliverable must run on a clean Windows: the C++ runtime, libgcc and
 # winpthread are linked into it, so it imports only system DLLs.
 function(vantorel_windows_target target)

@@ -79,6 +79,7 @@ bool PrintResult(ResultSlot& slot, HANDLE output) {
   // The write happens outside the lock: on a pipe that the host reads only
   // after we exit it can block, and the watchdog must still get in to end us.
   // The line is not touched again once written is set.
+  // cppcheck-suppress knownConditionTrueFalse ; bytes is set under the lock when first is true, which it loses track of
   if (first && bytes > 0 && output != nullptr && output != INVALID_HANDLE_VALUE) {
     DWORD done = 0;
     // Flushing a pipe waits until the host has read it, which is the same hang;

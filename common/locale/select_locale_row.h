@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cwchar>
 
 // The user's language: the host's "locale_code" setting, else the first of
 // Windows' preferred UI languages. Both text tables pick their row by it.
@@ -46,7 +47,7 @@ size_t MatchLocaleRow(const wchar_t* rawCode, const Row* rows, size_t rowCount) 
   if (language > 0) {
     for (size_t row = 0; row < rowCount; ++row) {
       const wchar_t* rowCode = rows[row].code;
-      if (static_cast<int>(lstrlenW(rowCode)) > language && rowCode[language] == L'-' &&
+      if (static_cast<int>(wcslen(rowCode)) > language && rowCode[language] == L'-' &&
           LocaleCodesEqual(rowCode, language, code, language)) {
         return row;
       }

@@ -15,6 +15,7 @@ namespace {
 IDXGIAdapter1* ChooseFrom(std::vector<ComPtr<IDXGIAdapter1>>& adapters, const std::vector<DXGI_ADAPTER_DESC1>& descs,
                           int32_t requested, DXGI_ADAPTER_DESC1* chosenDesc) {
   std::vector<AdapterFacts> facts;
+  facts.reserve(descs.size());
   for (const DXGI_ADAPTER_DESC1& desc : descs) facts.push_back({desc.DedicatedVideoMemory, desc.Flags});
   const int32_t index = ChooseAdapterIndex(facts.data(), facts.size(), requested);
   if (index < 0) return nullptr;

@@ -18,6 +18,7 @@ void SanitizeCompilerMessage(const void* message, size_t size, char* out) {
   const size_t take = size < kMessageBytes ? size : kMessageBytes;
   const auto* bytes = static_cast<const unsigned char*>(message);
   size_t n = 0;
+  // cppcheck-suppress knownConditionTrueFalse ; it follows a call with size 0 and takes that for every call
   for (; n < take && bytes[n] != 0; ++n) {
     const signed char c = static_cast<signed char>(bytes[n]);
     out[n] = (c == '"' || c == '\\' || c < 0x20) ? ' ' : static_cast<char>(c);

@@ -49,6 +49,7 @@ void TakeRawInput(InputCheckRun& run, HRAWINPUT handle) {
   }
 }
 
+// NOLINTBEGIN(performance-no-int-to-ptr): a window procedure gets its pointers as integers, as Win32 hands them over
 LRESULT CALLBACK InputWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     // The run comes from our own CreateWindowExW, which calls us directly on
@@ -65,6 +66,7 @@ LRESULT CALLBACK InputWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   // WM_INPUT too: DefWindowProcW releases the report.
   return DefWindowProcW(window, message, wParam, lParam);
 }
+// NOLINTEND(performance-no-int-to-ptr)
 
 // Mouse and keyboard in one registration, delivered to the hidden window while
 // other windows have the focus.

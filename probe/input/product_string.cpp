@@ -22,6 +22,7 @@ std::wstring ReadProductString(uintptr_t device) { return ReadProductStringWith(
 std::wstring ReadProductStringWith(uintptr_t device, const ProductStringCalls& calls) {
   wchar_t path[kDevicePathChars] = {};
   UINT size = kDevicePathChars - 1;  // room for the terminator whatever comes back
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the device handle is kept as a number for the tables of tests; this gives back the HANDLE it was
   const UINT copied = calls.deviceInfo(reinterpret_cast<HANDLE>(device), RIDI_DEVICENAME, path, &size);
   if (copied == 0 || copied == static_cast<UINT>(-1)) return {};
 

@@ -10,9 +10,9 @@
 
 constexpr int kBenchRepetitions = 3;
 constexpr int32_t kBenchBatchIterations = 65536;
-constexpr int64_t kBenchBatchUpdates = 65536 * 8;  // one per accumulator update
+constexpr int64_t kBenchBatchUpdates = int64_t{65536} * 8;  // one per accumulator update
 constexpr uint64_t kCopyRegionBytes = 256ull * 1024 * 1024;
-constexpr size_t kDriveBufferBytes = 1024 * 1024;
+constexpr size_t kDriveBufferBytes = size_t{1024} * 1024;
 constexpr int kDriveBuffersPerFile = 256;  // a 256 MiB file
 constexpr uint32_t kRandomReadBytes = 4096;
 constexpr int kDrivePathCapacity = 700;  // characters including the terminator

@@ -40,6 +40,7 @@ int RunCpuStress(const Options& options) {
   StartStdinWatcher();
 
   for (uint32_t index = 0; index < workers; ++index) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the worker's index travels in the thread's start parameter, as Win32 means it to
     HANDLE thread = CreateThread(nullptr, 0, StressWorker, reinterpret_cast<void*>(static_cast<uintptr_t>(index)),
                                  0, nullptr);
     if (thread == nullptr) continue;  // the run goes on with fewer workers

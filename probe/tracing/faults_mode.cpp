@@ -44,7 +44,7 @@ int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, con
 
   char line[kFaultsLineBytes];
   snprintf(line, sizeof(line), "{\"event\":\"start\",\"faults\":true,\"total_mb\":%.0f,\"system\":%s}",
-           MemoryStatus(sources).ullTotalPhys / kMegabyte, session.privateSession ? "true" : "false");
+           static_cast<double>(MemoryStatus(sources).ullTotalPhys) / kMegabyte, session.privateSession ? "true" : "false");
   WriteEventLine(line);
 
   ProcessNameCache names;
@@ -52,7 +52,7 @@ int RunFaultsModeOn(const Options& options, const MonitorPlatform& platform, con
     const FaultTable taken = TakeFaultTable(*state);
     const MEMORYSTATUSEX status = MemoryStatus(sources);
     const std::vector<FaultRow> rows = RankFaults(taken);
-    const MemoryFigures memory{status.dwMemoryLoad, status.ullAvailPhys / kMegabyte};
+    const MemoryFigures memory{status.dwMemoryLoad, static_cast<double>(status.ullAvailPhys) / kMegabyte};
     BuildFaultsSample(line, sizeof(line), elapsed / 1000.0, rows, memory, names, sources.imageName);
     WriteEventLine(line);
   });

@@ -24,6 +24,7 @@ size_t FormatSampleLine(char* line, size_t capacity, double t, uint32_t processI
                             static_cast<unsigned long>(processId), foreground ? "true" : "false");
   size_t length = head > 0 ? static_cast<size_t>(head) : 0;
   const size_t itemLimit = capacity < kSampleLineItemLimit ? capacity : kSampleLineItemLimit;
+  // cppcheck-suppress knownConditionTrueFalse ; it assumes snprintf filled the whole buffer; the head is short
   for (size_t i = 0; i < frameTimes.size() && length < itemLimit; ++i) {
     // Room for the closing brackets and the NUL stays free even for an item
     // longer than the gap between the limit and the buffer's end.

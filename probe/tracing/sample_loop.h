@@ -25,8 +25,10 @@ SampleLoopEnd RunSampleLoop(const MonitorPlatform& platform, double minutes, Tak
     platform.sleep(kSamplePeriodMs);
     // A stop during the sleep ends the run without a sample of that second.
     if (StopRaised()) break;
+    // cppcheck-suppress duplicateExpression ; two readings of the clock a second apart, not one value
     const DWORD elapsed = platform.tick() - t0;
     takeSample(elapsed);
+    // cppcheck-suppress unsignedLessThanZero ; follows from the clock taken for one value above
     if (elapsed >= limit) return SampleLoopEnd{"time", kExitDone};
   }
   return SampleLoopEnd{"stopped", kExitStopped};
