@@ -1,6 +1,7 @@
-// Tests that die on purpose, each in its own way. They are never run with the
-// suite's tests: crashes_fail_check.py runs them through CTest of their own
-// and expects every one but the sound one to fail, with its report.
+// Tests that die, hang or end early on purpose, each in its own way. They are
+// never run with the suite's tests: crashes_fail_check.py runs them through
+// CTest of their own and expects every one but the sound one to fail, with the
+// report that names the test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,9 +42,47 @@ const bool diesBeforeMain = [] {
   return false;
 }();
 
+// Outside every test, where the report must still say where the program was.
+class DiesOutsideTests : public testing::Environment {
+ public:
+  void SetUp() override {
+    if (wcsstr(GetCommandLineW(), L"--hang-before-tests") != nullptr) {
+      WaitingFor waiting("a set-up that never ends");
+      Sleep(INFINITE);
+    }
+  }
+  void TearDown() override {
+    if (wcsstr(GetCommandLineW(), L"--crash-after-tests") != nullptr) WriteToReservedMemory();
+  }
+};
+const bool environmentAdded = [] {
+  testing::AddGlobalTestEnvironment(new DiesOutsideTests);
+  return true;
+}();
+
+// Read at each level, so the compiler sees no endless recursion to warn of.
+volatile bool keepRecursing = true;
+
+void Recurse(volatile char* below) {
+  volatile char frame[4096];
+  frame[0] = below != nullptr ? below[0] : 0;
+  if (keepRecursing) Recurse(frame);
+  // A use after the call, so the recursion cannot become a loop.
+  frame[1] = frame[0];
+}
+
+LRESULT CALLBACK CrashingWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) WriteToReservedMemory();
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 TEST(CrashOnPurpose, SoundTestPasses) { SUCCEED(); }
 
 TEST(CrashOnPurpose, DeathBeforeMain) { EXPECT_FALSE(diesBeforeMain); }
+
+TEST(CrashOnPurpose, HangBeforeTheFirstTest) { EXPECT_TRUE(environmentAdded); }
+
+TEST(CrashOnPurpose, CrashAfterTheLastTest) { EXPECT_TRUE(environmentAdded); }
 
 // In the middle of a table, whose case the report names.
 TEST(CrashOnPurpose, AccessViolationOnTheMainThread) {
@@ -61,6 +100,41 @@ TEST(CrashOnPurpose, TrapOnAnotherThread) {
 
 // Its low byte is 0, which the Linux side alone would read as success.
 TEST(CrashOnPurpose, ExceptionCodeEndingInZero) { RaiseException(0xE0000100, EXCEPTION_NONCONTINUABLE, 0, nullptr); }
+
+// A program that ends part-way with status 0, by each way there is, must not
+// pass for its status.
+TEST(CrashOnPurpose, ExitPartWay) { exit(0); }
+TEST(CrashOnPurpose, QuickExitPartWay) { _exit(0); }
+TEST(CrashOnPurpose, ExitProcessPartWay) { ExitProcess(0); }
+TEST(CrashOnPurpose, TerminateSelfPartWay) { TerminateProcess(GetCurrentProcess(), 0); }
+
+TEST(CrashOnPurpose, StackOverflowOnAWorkerThread) {
+  std::thread overflowing([] { Recurse(nullptr); });
+  overflowing.join();
+}
+
+// A fail-fast ends the process without any filter of ours running.
+TEST(CrashOnPurpose, FastFail) {
+#if defined(_MSC_VER)
+  __fastfail(FAST_FAIL_FATAL_APP_EXIT);
+#else
+  __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_FATAL_APP_EXIT) : "memory");
+#endif
+}
+TEST(CrashOnPurpose, RaiseFailFastException) { ::RaiseFailFastException(nullptr, nullptr, 0); }
+
+// Wine calls WM_CREATE's window procedure through a user callback and
+// swallows an exception raised there, so the test would go on and pass.
+TEST(CrashOnPurpose, CrashInAWindowProcedure) {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = CrashingWindowProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"CrashOnPurposeWindow";
+  ASSERT_NE(RegisterClassW(&windowClass), 0);
+  const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                      windowClass.hInstance, nullptr);
+  if (window != nullptr) DestroyWindow(window);
+}
 
 TEST(CrashOnPurpose, HangPastTheDeadline) {
   WaitingFor waiting("a sleep that never ends");
