@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <thread>
 
@@ -135,6 +136,18 @@ TEST(CrashOnPurpose, CrashInAWindowProcedure) {
                                       windowClass.hInstance, nullptr);
   if (window != nullptr) DestroyWindow(window);
 }
+
+#if defined(_FORTIFY_SOURCE) && _FORTIFY_SOURCE > 0
+// The checked build's headers check a copy into a fixed buffer whose length
+// only the running program knows.
+TEST(CrashOnPurpose, CopyPastAFixedBuffer) {
+  char target[8];
+  const char source[32] = "longer than the target's 8 bytes";
+  volatile size_t length = sizeof(source);
+  memcpy(target, source, length);
+  EXPECT_EQ(target[0], 'l');
+}
+#endif
 
 TEST(CrashOnPurpose, HangPastTheDeadline) {
   WaitingFor waiting("a sleep that never ends");

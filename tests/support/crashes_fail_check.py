@@ -54,10 +54,14 @@ EXPECTED = {
     "CrashOnPurpose.CrashInAWindowProcedure":
         "wine-run: " + PROGRAM + r": Wine ignored an exception raised in a window procedure "
         r"in test CrashOnPurpose\.CrashInAWindowProcedure",
+    # Only in the checked build, whose headers check copies into fixed buffers.
+    "CrashOnPurpose.CopyPastAFixedBuffer":
+        r"CRASH: exception 0xC000001D .* in test CrashOnPurpose\.CopyPastAFixedBuffer",
     "CrashOnPurpose.HangPastTheDeadline":
         r"HANG: test CrashOnPurpose\.HangPastTheDeadline still running after \d+ s, "
         r"waiting for a sleep that never ends",
 }
+ONLY_IN_SOME_BUILDS = {"CrashOnPurpose.CopyPastAFixedBuffer"}
 # No test of these may be run once more: their program ran code of its own.
 NEVER_RETRIED = r"it is run once more"
 
@@ -83,6 +87,8 @@ def main():
         own = outputs_by_test(output)
         for name, report in EXPECTED.items():
             verdict = re.search(r"Test +#\d+: " + re.escape(name) + r" \.+\W*(\S+)", output)
+            if not verdict and name in ONLY_IN_SOME_BUILDS:
+                continue
             if not verdict:
                 problems.append(f"round {round_number}: {name}: no verdict from CTest")
                 continue
