@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +34,22 @@ namespace {
 HANDLE reportHandle = INVALID_HANDLE_VALUE;
 // Static buffers: the filter may run with little stack left and must not
 // call into GoogleTest while another thread changes its state.
-// Where the program is: "in test Suite.Name", "after test Suite.Name" or
-// "before the first test".
-char place[600] = "before the first test";
+enum class Place { kBeforeFirstTest, kInTest, kAfterTest };
+std::atomic<Place> place{Place::kBeforeFirstTest};
+char testName[512] = "";
 HANDLE testStepped = nullptr;
 DWORD deadlineMs = 0;
+
+// "in test Suite.Name", "after test Suite.Name" or "before the first test".
+const char* DescribePlace() {
+  static char text[600];
+  switch (place.load()) {
+    case Place::kInTest: snprintf(text, sizeof(text), "in test %s", testName); break;
+    case Place::kAfterTest: snprintf(text, sizeof(text), "after test %s", testName); break;
+    case Place::kBeforeFirstTest: snprintf(text, sizeof(text), "before the first test"); break;
+  }
+  return text;
+}
 
 void Report(const char* text) {
   DWORD written = 0;
@@ -50,7 +62,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
   const void* address = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionAddress : nullptr;
   const char* caseNote = CaseNote::Current();
   snprintf(text, sizeof(text), "\nCRASH: exception 0x%08lX at %p on thread %lu %s%s%s\n",
-           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), place,
+           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), DescribePlace(),
            caseNote[0] != '\0' ? ", case " : "", caseNote);
   Report(text);
   TerminateProcess(GetCurrentProcess(), TestFailureExitCode(code));
@@ -62,7 +74,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 void ReportAbort(int) {
   static char text[1024];
   const char* caseNote = CaseNote::Current();
-  snprintf(text, sizeof(text), "\nCRASH: abort %s%s%s\n", place, caseNote[0] != '\0' ? ", case " : "", caseNote);
+  snprintf(text, sizeof(text), "\nCRASH: abort %s%s%s\n", DescribePlace(), caseNote[0] != '\0' ? ", case " : "", caseNote);
   Report(text);
   TerminateProcess(GetCurrentProcess(), 3);
 }
@@ -74,12 +86,12 @@ DWORD WINAPI WatchTests(void*) {
   while (WaitForSingleObject(testStepped, deadlineMs) == WAIT_OBJECT_0) {
   }
   static char text[1024];
-  if (strncmp(place, "in test ", 8) == 0) {
-    snprintf(text, sizeof(text), "\nHANG: test %s still running after %lu s, waiting for %s\n", place + 8,
+  if (place.load() == Place::kInTest) {
+    snprintf(text, sizeof(text), "\nHANG: test %s still running after %lu s, waiting for %s\n", testName,
              static_cast<unsigned long>(deadlineMs / 1000), CurrentWait());
   } else {
     snprintf(text, sizeof(text), "\nHANG: still running %lu s %s, waiting for %s\n",
-             static_cast<unsigned long>(deadlineMs / 1000), place, CurrentWait());
+             static_cast<unsigned long>(deadlineMs / 1000), DescribePlace(), CurrentWait());
   }
   Report(text);
   TerminateProcess(GetCurrentProcess(), kTestHungExitCode);
@@ -87,15 +99,16 @@ DWORD WINAPI WatchTests(void*) {
 }
 
 class NoteRunningTest : public testing::EmptyTestEventListener {
-  void OnTestStart(const testing::TestInfo& test) override { Step("in test ", "test", test); }
-  void OnTestEnd(const testing::TestInfo& test) override { Step("after test ", "after", test); }
+  void OnTestStart(const testing::TestInfo& test) override {
+    snprintf(testName, sizeof(testName), "%s.%s", test.test_suite_name(), test.name());
+    Step(Place::kInTest, "test");
+  }
+  void OnTestEnd(const testing::TestInfo&) override { Step(Place::kAfterTest, "after"); }
 
-  static void Step(const char* where, const char* progressStep, const testing::TestInfo& test) {
-    char name[512];
-    snprintf(name, sizeof(name), "%s.%s", test.test_suite_name(), test.name());
-    snprintf(place, sizeof(place), "%s%s", where, name);
+  static void Step(Place now, const char* progressStep) {
+    place.store(now);
     CaseNote::Clear();
-    MarkProgress(progressStep, name);
+    MarkProgress(progressStep, testName);
     if (testStepped) SetEvent(testStepped);
   }
 };
