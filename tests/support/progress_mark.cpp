@@ -17,8 +17,8 @@
 
 namespace {
 
-// Win32 only: this runs before the C++ runtime of any other file is set up,
-// and the filters of test_main.cpp call it with little stack left.
+// Win32 only: this runs before the static objects of every other file, the
+// C++ library's own included, are set up.
 class ProgressFile {
  public:
   ProgressFile() {
