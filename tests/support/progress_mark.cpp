@@ -34,9 +34,15 @@ class ProgressFile {
     // written never changes.
     file_ = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    // Kept from the start, as tests may point standard error elsewhere.
-    DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &errors_, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
+    // Only when wine-run filters our standard error (never on a terminal).
+    static constexpr char kOnErrorsVariable[] = "VANTOREL_PROGRESS_ON_ERRORS";
+    char onErrors[8] = {};
+    if (GetEnvironmentVariableA(kOnErrorsVariable, onErrors, sizeof(onErrors)) != 0) {
+      SetEnvironmentVariableA(kOnErrorsVariable, nullptr);
+      // Kept from the start, as tests may point standard error elsewhere.
+      DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &errors_, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS);
+    }
     Write("initializers", nullptr);
   }
 
