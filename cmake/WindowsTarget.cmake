@@ -5,7 +5,7 @@
 # with an illegal-instruction exception, which every test program reports as a
 # crash of the test that ran. It needs no sanitizer runtime, so the programs
 # still import only system DLLs. Shipped binaries come from a build without it.
-option(VANTOREL_CHECKED "Trap undefined behaviour, out-of-bounds indexing and stack smashing" OFF)
+option(VANTOREL_CHECKED "Trap undefined behaviour, out-of-bounds indexing, buffer overflows and stack smashing" OFF)
 if(VANTOREL_CHECKED)
   if(MSVC)
     message(FATAL_ERROR "VANTOREL_CHECKED is made for the MinGW-w64 GCC build")
@@ -20,7 +20,10 @@ if(VANTOREL_CHECKED)
   # Directory-wide, before any target exists: GoogleTest and the stand-ins
   # are built with the same checks as the code they run.
   add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${VANTOREL_CHECKED_FLAGS}>")
-  add_compile_definitions("$<$<COMPILE_LANGUAGE:C,CXX>:_GLIBCXX_ASSERTIONS>")
+  # _FORTIFY_SOURCE=2 makes the MinGW-w64 headers check memcpy, snprintf and
+  # their kin against the size of a fixed buffer; an overflow ends the process
+  # through libssp's __chk_fail.
+  add_compile_definitions("$<$<COMPILE_LANGUAGE:C,CXX>:_GLIBCXX_ASSERTIONS;_FORTIFY_SOURCE=2>")
   # The stack protector's libssp is linked statically like the rest of the runtime.
   add_link_options(-fstack-protector-strong)
 endif()

@@ -1,23 +1,30 @@
-// The main of every test program. Two things GoogleTest does not do for us
-// under MinGW and Wine:
+// The main of every test program. What GoogleTest does not do for us under
+// MinGW and Wine:
 // - A crash must fail. GoogleTest built with MinGW catches no structured
 //   exception, and under Wine the exit status the Linux side sees of a process
 //   that dies of one is random (often 0). A filter reports the exception code
-//   and the test that was running, then ends the process with TerminateProcess,
-//   whose code Wine hands on exactly.
-// - A test must not hang. A watchdog ends a test that runs past its deadline
-//   (--test-deadline=SECONDS, which the build sets below the CTest timeout),
-//   naming the test and what it was waiting for.
+//   and where it happened (in or after which test), then ends the process with
+//   TerminateProcess, whose code Wine hands on exactly.
+// - Nothing may hang. A watchdog, armed from main on, ends a program that
+//   spends longer than its deadline (--test-deadline=SECONDS, which the build
+//   sets below the CTest timeout) in one test or between tests, naming the
+//   test and what it was waiting for.
+// - An early end must fail. Each step goes to the progress file tools/wine-run
+//   reads (progress_mark.h): a program that ends part-way, by exit(0),
+//   ExitProcess(0) or a fail-fast that no filter sees, is failed there, with
+//   the name of its test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
+#include "tests/support/progress_mark.h"
 #include "tests/support/test_guard.h"
 
 namespace {
@@ -27,9 +34,22 @@ namespace {
 HANDLE reportHandle = INVALID_HANDLE_VALUE;
 // Static buffers: the filter may run with little stack left and must not
 // call into GoogleTest while another thread changes its state.
-char runningTest[512] = "(no test started)";
-HANDLE testStarted = nullptr;
+enum class Place { kBeforeFirstTest, kInTest, kAfterTest };
+std::atomic<Place> place{Place::kBeforeFirstTest};
+char testName[512] = "";
+HANDLE testStepped = nullptr;
 DWORD deadlineMs = 0;
+
+// "in test Suite.Name", "after test Suite.Name" or "before the first test".
+const char* DescribePlace() {
+  static char text[600];
+  switch (place.load()) {
+    case Place::kInTest: snprintf(text, sizeof(text), "in test %s", testName); break;
+    case Place::kAfterTest: snprintf(text, sizeof(text), "after test %s", testName); break;
+    case Place::kBeforeFirstTest: snprintf(text, sizeof(text), "before the first test"); break;
+  }
+  return text;
+}
 
 void Report(const char* text) {
   DWORD written = 0;
@@ -41,8 +61,8 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
   const DWORD code = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode : 0;
   const void* address = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionAddress : nullptr;
   const char* caseNote = CaseNote::Current();
-  snprintf(text, sizeof(text), "\nCRASH: exception 0x%08lX at %p on thread %lu in test %s%s%s\n",
-           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), runningTest,
+  snprintf(text, sizeof(text), "\nCRASH: exception 0x%08lX at %p on thread %lu %s%s%s\n",
+           static_cast<unsigned long>(code), address, static_cast<unsigned long>(GetCurrentThreadId()), DescribePlace(),
            caseNote[0] != '\0' ? ", case " : "", caseNote);
   Report(text);
   TerminateProcess(GetCurrentProcess(), TestFailureExitCode(code));
@@ -54,31 +74,42 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 void ReportAbort(int) {
   static char text[1024];
   const char* caseNote = CaseNote::Current();
-  snprintf(text, sizeof(text), "\nCRASH: abort in test %s%s%s\n", runningTest, caseNote[0] != '\0' ? ", case " : "",
-           caseNote);
+  snprintf(text, sizeof(text), "\nCRASH: abort %s%s%s\n", DescribePlace(), caseNote[0] != '\0' ? ", case " : "", caseNote);
   Report(text);
   TerminateProcess(GetCurrentProcess(), 3);
 }
 
 DWORD WINAPI WatchTests(void*) {
-  for (;;) {
-    // Each start of a test gives the deadline afresh.
-    if (WaitForSingleObject(testStarted, INFINITE) != WAIT_OBJECT_0) return 0;
-    while (WaitForSingleObject(testStarted, deadlineMs) == WAIT_OBJECT_0) {
-    }
-    static char text[1024];
-    snprintf(text, sizeof(text), "\nHANG: test %s still running after %lu s, waiting for %s\n", runningTest,
-             static_cast<unsigned long>(deadlineMs / 1000), CurrentWait());
-    Report(text);
-    TerminateProcess(GetCurrentProcess(), kTestHungExitCode);
+  // Each start and end of a test gives the deadline afresh; it runs from main
+  // on, so set-up before the first test and teardown after the last are held
+  // to it too.
+  while (WaitForSingleObject(testStepped, deadlineMs) == WAIT_OBJECT_0) {
   }
+  static char text[1024];
+  if (place.load() == Place::kInTest) {
+    snprintf(text, sizeof(text), "\nHANG: test %s still running after %lu s, waiting for %s\n", testName,
+             static_cast<unsigned long>(deadlineMs / 1000), CurrentWait());
+  } else {
+    snprintf(text, sizeof(text), "\nHANG: still running %lu s %s, waiting for %s\n",
+             static_cast<unsigned long>(deadlineMs / 1000), DescribePlace(), CurrentWait());
+  }
+  Report(text);
+  TerminateProcess(GetCurrentProcess(), kTestHungExitCode);
+  return 0;
 }
 
 class NoteRunningTest : public testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo& test) override {
-    snprintf(runningTest, sizeof(runningTest), "%s.%s", test.test_suite_name(), test.name());
+    snprintf(testName, sizeof(testName), "%s.%s", test.test_suite_name(), test.name());
+    Step(Place::kInTest, "test");
+  }
+  void OnTestEnd(const testing::TestInfo&) override { Step(Place::kAfterTest, "after"); }
+
+  static void Step(Place now, const char* progressStep) {
+    place.store(now);
     CaseNote::Clear();
-    if (testStarted) SetEvent(testStarted);
+    MarkProgress(progressStep, testName);
+    if (testStepped) SetEvent(testStepped);
   }
 };
 
@@ -101,25 +132,8 @@ DWORD TakeDeadline(int& argc, char** argv) {
 
 }  // namespace
 
-// tools/wine-run names a file in VANTOREL_STARTED_MARK: made here, first of
-// all, it tells that Wine started this program and its main ran. A run that
-// ends without it died before main (in Wine's start of the process, or in a
-// static initializer, where no report of ours runs yet).
-void MarkStarted() {
-  // Narrow on purpose: tools/wine-run tells a test program by this name in its
-  // bytes. The path is plain ASCII (a file in /tmp).
-  static constexpr char kMarkVariable[] = "VANTOREL_STARTED_MARK";
-  char path[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableA(kMarkVariable, path, sizeof(path));
-  if (length == 0 || length >= sizeof(path)) return;
-  // Not for the programs this one starts: their main is not ours.
-  SetEnvironmentVariableA(kMarkVariable, nullptr);
-  const HANDLE mark = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
-}
-
 int main(int argc, char** argv) {
-  MarkStarted();
+  MarkProgress("main");
   DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &reportHandle, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
   SetUnhandledExceptionFilter(ReportCrash);
@@ -128,12 +142,14 @@ int main(int argc, char** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 
   const DWORD deadlineSeconds = TakeDeadline(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  testing::UnitTest::GetInstance()->listeners().Append(new NoteRunningTest);
   if (deadlineSeconds > 0) {
     deadlineMs = deadlineSeconds * 1000;
-    testStarted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    testStepped = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     CloseHandle(CreateThread(nullptr, 0, WatchTests, nullptr, 0, nullptr));
   }
-  return RUN_ALL_TESTS();
+  testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new NoteRunningTest);
+  const int result = RUN_ALL_TESTS();
+  MarkProgress("finished");
+  return result;
 }
