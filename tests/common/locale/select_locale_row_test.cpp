@@ -168,7 +168,9 @@ TEST(SelectLocaleRow, HostileSettings) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(1500);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
     const RegistryValueData value = HostileRegistryValue(random, HostileLocaleText(random));
     SCOPED_TRACE(testing::Message() << value.form << ", type " << value.type << ", " << value.bytes.size() << " bytes");

@@ -49,8 +49,10 @@ uint64_t RoutineFor(HostileRandom& random, int32_t j, bool below4GiB) {
       return 0;
     case 1:
       return random.Between(1, kBases[0] - 1);
-    case 2:
-      return kBases[random.Below(kLowDrivers)] + random.Between(kLargestDriverDistance + 1, 0x0FFFFFFF);
+    case 2: {
+      const uint64_t base = kBases[random.Below(kLowDrivers)];  // drawn before the distance, whatever the compiler
+      return base + random.Between(kLargestDriverDistance + 1, 0x0FFFFFFF);
+    }
     case 3:
       return kBases[kDrivers - 1] + random.Between(kLargestDriverDistance + 1, ~0ull - kBases[kDrivers - 1]);
     default:
