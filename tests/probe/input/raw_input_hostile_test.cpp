@@ -406,7 +406,7 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
   HostileRandom clocks(seed, ~0ull);
   int64_t mouseClock = static_cast<int64_t>(clocks.Between(1, 1ull << 60));
   int64_t keyClock = mouseClock;
-  std::map<uintptr_t, HostileTimeline> clocks;
+  std::map<uintptr_t, HostileTimeline> deviceClocks;
   bool keyDown = false;
   std::map<uintptr_t, MouseModel> mice;
   uint32_t keyPresses = 0;
@@ -423,7 +423,7 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
       // A runaway mouse and keyboard: more reports in one period than the
       // lists keep, at counter values that may run across the end of the range.
       HostileRandom burst(seed, 0x300000000ull + i);
-      HostileTimeline& clock = clocks[kRunaway];
+      HostileTimeline& clock = deviceClocks[kRunaway];
       uint64_t timeBits = 0;  // the keyboard's reports follow on from the mouse's last
       for (size_t k = 0; k < kMaxMouseIntervals + 100; ++k) {
         const HostileTimeline::Step step =
@@ -447,7 +447,7 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
         ++otherKeyDowns;
       }
     }
-    Generated g = Generate(seed, i, clocks, mouseClock, keyClock, keyDown);
+    Generated g = Generate(seed, i, deviceClocks, mouseClock, keyClock, keyDown);
     SCOPED_TRACE(g.what);
     const uint8_t* bytes = guarded.Place(g.bytes, g.copied);
     const RawReport report = ReadRawInputReport(bytes, g.copied, g.time);
