@@ -19,6 +19,8 @@ void Store(ResultSlot& slot, const wchar_t* text, int code, bool overwrite) {
     CopyText(slot.text, text);
     slot.code = code;
     slot.set = true;
+    // A crash ends the run with its own code even after a line went out.
+    if (overwrite && slot.written) slot.writtenCode = code;
   }
   LeaveCriticalSection(&slot.lock);
 }

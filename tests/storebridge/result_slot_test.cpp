@@ -138,7 +138,6 @@ TEST_F(StoreBridgeResultSlot, ExitCodeIsTheOneOfThePrintedLine) {
   Pipe pipe;
   EXPECT_TRUE(PrintResult(slot_, pipe.write.Get()));
   StoreResult(slot_, kResultTimeout, kExitTimeout);
-  StoreCrashResult(slot_, L"ERROR:crash (0xC0000005)", 4);
   EXPECT_EQ(ExitCodeOfResult(slot_), kExitFailure);
   EXPECT_EQ(PrintResultForExit(slot_, pipe.write.Get()), kExitFailure);
   EXPECT_EQ(pipe.Drain(), "ERROR:unknown\r\n");
