@@ -19,6 +19,8 @@ void Store(ResultSlot& slot, const wchar_t* text, int code, bool overwrite) {
     CopyText(slot.text, text);
     slot.code = code;
     slot.set = true;
+    // A crash ends the run with its own code even after a line went out.
+    if (overwrite && slot.written) slot.writtenCode = code;
   }
   LeaveCriticalSection(&slot.lock);
 }
@@ -31,6 +33,7 @@ void InitResultSlot(ResultSlot& slot) {
   slot.code = kExitFailure;
   slot.set = false;
   slot.written = false;
+  slot.writtenCode = kExitFailure;
   slot.printing = 0;
   slot.line[0] = '\0';
 }
@@ -72,7 +75,10 @@ bool PrintResult(ResultSlot& slot, HANDLE output) {
   slot.written = true;
   size_t bytes = 0;
   if (first) {
+    // Text and code are taken together: a store by another thread after this
+    // point changes neither the line nor the exit code that goes with it.
     bytes = EncodeResultLine(slot.text, slot.line, sizeof(slot.line));
+    slot.writtenCode = slot.code;
     InterlockedExchange(&slot.printing, 1);
   }
   LeaveCriticalSection(&slot.lock);
@@ -93,18 +99,24 @@ bool PrintResult(ResultSlot& slot, HANDLE output) {
   return first;
 }
 
+int ExitCodeOfResult(ResultSlot& slot) {
+  EnterCriticalSection(&slot.lock);
+  const int code = slot.written ? slot.writtenCode : slot.code;
+  LeaveCriticalSection(&slot.lock);
+  return code;
+}
+
 void WaitForPrintUnderWay(ResultSlot& slot) {
   // Another thread's write in progress gets a moment to land, but a write
-  // that blocks must not keep us from ending.
-  for (DWORD waited = 0; InterlockedCompareExchange(&slot.printing, 0, 0) != 0 && waited < kPrintGraceMs;
-       waited += 10) {
-    Sleep(10);
-  }
+  // that blocks must not keep us from ending. The grace is counted on the
+  // clock: on a loaded machine each Sleep lasts longer than asked.
+  const ULONGLONG deadline = GetTickCount64() + kPrintGraceMs;
+  while (InterlockedCompareExchange(&slot.printing, 0, 0) != 0 && GetTickCount64() < deadline) Sleep(10);
 }
 
 int PrintResultForExit(ResultSlot& slot, HANDLE output) {
   if (!PrintResult(slot, output)) WaitForPrintUnderWay(slot);
-  return ResultCode(slot);
+  return ExitCodeOfResult(slot);
 }
 
 void PrintResultAndEndProcess(ResultSlot& slot) {
@@ -114,8 +126,9 @@ void PrintResultAndEndProcess(ResultSlot& slot) {
   // ExitProcess would first wait for the loader lock and run every DLL's
   // detach code, which is where a hung Windows Runtime call or a corrupted
   // process would keep us from ending at all.
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(ResultCode(slot)));
-  ExitProcess(static_cast<UINT>(ResultCode(slot)));
+  const UINT code = static_cast<UINT>(ExitCodeOfResult(slot));
+  TerminateProcess(GetCurrentProcess(), code);
+  ExitProcess(code);
 }
 
 ResultSlot& ProcessResultSlot() {

@@ -32,6 +32,7 @@ struct ResultSlot {
   int code;
   bool set;
   bool written;
+  int writtenCode;  // the code of the line once written: taken with its text, under the lock
   volatile LONG printing;  // 1 while the printing thread writes the line, outside the lock
   // Built under the lock, so a crash on a nearly full stack does not need room for it.
   char line[kResultLineBytes];
@@ -46,6 +47,10 @@ void StoreResult(ResultSlot& slot, const wchar_t* text, int code);
 void StoreCrashResult(ResultSlot& slot, const wchar_t* text, int code);
 bool ResultIsSet(ResultSlot& slot);
 int ResultCode(ResultSlot& slot);
+// The exit code that belongs with what was printed: the code taken together
+// with the line's text, or the stored code while nothing was printed. A result
+// stored after the line was taken cannot pair its code with the line's text.
+int ExitCodeOfResult(ResultSlot& slot);
 
 // text as UTF-8 followed by CR LF; 0 when it cannot be converted or does not fit.
 size_t EncodeResultLine(const wchar_t* text, char* line, size_t capacity);
@@ -57,17 +62,19 @@ bool PrintResult(ResultSlot& slot, HANDLE output);
 
 inline constexpr DWORD kPrintGraceMs = 2000;
 
-// Waits up to kPrintGraceMs while another thread writes the line.
+// Waits while another thread writes the line, for kPrintGraceMs of time at
+// most, then returns whether or not the write is done.
 void WaitForPrintUnderWay(ResultSlot& slot);
 
 // For the main thread at its end: prints the line unless another thread did,
 // waits for a print under way elsewhere (returning from main ends the process
-// and would cut that write off, losing the line), and gives the exit code.
+// and would cut that write off, losing the line), and gives the exit code
+// that belongs with the line.
 int PrintResultForExit(ResultSlot& slot, HANDLE output);
 
 // For the watchdog and the crash handler: prints to standard output (unless
 // printed already; a print under way elsewhere gets kPrintGraceMs to finish)
-// and ends the process with the result code.
+// and ends the process with the code that belongs with the line.
 [[noreturn]] void PrintResultAndEndProcess(ResultSlot& slot);
 
 // The slot of this process, shared by the main thread, the watchdog and the crash handler.

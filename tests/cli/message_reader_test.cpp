@@ -233,7 +233,9 @@ TEST(MessageReader, HostileStreams) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(3000);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
 
     // The stream, and where each message ends in it.

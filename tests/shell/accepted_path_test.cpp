@@ -238,7 +238,9 @@ TEST(IsAcceptedPath, HostilePathsFromExplorer) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(3000);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
     const GeneratedPath generated = HostilePath(random);
     const std::wstring& path = generated.path;

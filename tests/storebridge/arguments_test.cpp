@@ -149,7 +149,9 @@ TEST(StoreBridgeArguments, HostileCommandLines) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(3000);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
     std::vector<std::wstring> args{L"C:\\Program Files\\Vantorel\\VantorelStoreBridge.exe"};
     const size_t given = random.Pick<size_t>({0, 1, 2, 2, 2, 3, 4, random.Between(5, 3000)});

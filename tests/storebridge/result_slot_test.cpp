@@ -103,6 +103,7 @@ TEST_F(StoreBridgeResultSlot, MainThreadsEndWaitsForALineUnderWayElsewhere) {
   // The watchdog has taken the print and is in its WriteFile.
   EnterCriticalSection(&slot_.lock);
   slot_.written = true;
+  slot_.writtenCode = slot_.code;
   InterlockedExchange(&slot_.printing, 1);
   LeaveCriticalSection(&slot_.lock);
   std::thread watchdog([this] {
@@ -128,6 +129,44 @@ TEST_F(StoreBridgeResultSlot, MainThreadsEndWaitsForALineUnderWayElsewhere) {
   EXPECT_LT(GetTickCount64() - alone, 250u);
   EXPECT_EQ(other.Drain(), "NOUPDATE\r\n");
   DeleteCriticalSection(&fresh.lock);
+}
+
+// Catches a line and an exit code taken apart: the main thread prints the
+// unknown result, the watchdog stores its time-out after that, and the
+// program would end with code 6 under the line "ERROR:unknown".
+TEST_F(StoreBridgeResultSlot, ExitCodeIsTheOneOfThePrintedLine) {
+  Pipe pipe;
+  EXPECT_TRUE(PrintResult(slot_, pipe.write.Get()));
+  StoreResult(slot_, kResultTimeout, kExitTimeout);
+  EXPECT_EQ(ExitCodeOfResult(slot_), kExitFailure);
+  EXPECT_EQ(PrintResultForExit(slot_, pipe.write.Get()), kExitFailure);
+  EXPECT_EQ(pipe.Drain(), "ERROR:unknown\r\n");
+
+  // Nothing printed yet: the stored code is the one.
+  ResultSlot fresh;
+  InitResultSlot(fresh);
+  StoreResult(fresh, kResultTimeout, kExitTimeout);
+  EXPECT_EQ(ExitCodeOfResult(fresh), kExitTimeout);
+  DeleteCriticalSection(&fresh.lock);
+}
+
+// Catches a grace that never ends, or one counted in calls rather than time:
+// a write that stays blocked keeps the main thread 2 s, not longer, and the
+// code it returns is still the one of that line.
+TEST_F(StoreBridgeResultSlot, ALineThatNeverLandsIsGivenTwoSecondsOfTime) {
+  StoreResult(slot_, kResultNoUpdate, kExitNoUpdate);
+  EnterCriticalSection(&slot_.lock);
+  slot_.written = true;
+  slot_.writtenCode = slot_.code;
+  InterlockedExchange(&slot_.printing, 1);  // and it never comes back
+  LeaveCriticalSection(&slot_.lock);
+  Pipe pipe;
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(PrintResultForExit(slot_, pipe.write.Get()), kExitNoUpdate);
+  const ULONGLONG waited = GetTickCount64() - started;
+  EXPECT_GE(waited, kPrintGraceMs - 20);  // the tick count moves in steps of up to 16 ms
+  EXPECT_LT(waited, kPrintGraceMs + 500);
+  EXPECT_EQ(pipe.Drain(), "");
 }
 
 TEST_F(StoreBridgeResultSlot, ThreadsRacingToAnswerLeaveExactlyOneLineThatMatchesTheCode) {

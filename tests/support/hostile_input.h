@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_guard.h"
+
 inline constexpr uint64_t kDefaultHostileSeed = 0x5EEDC0DE2024ull;
 
 // VANTOREL_HOSTILE_SEED when it reads whole as a number (decimal or 0x hex),
@@ -75,6 +77,14 @@ class HostileRandom {
     return bound + offset >= 1 ? bound + offset - 1 : 0;
   }
 
+  // 2^k - 1, 2^k or 2^k + 1 for a k below bits. Two draws, in this order: as
+  // operands of one expression their order would be the compiler's choice.
+  uint64_t PowerOfTwoNear(size_t bits) {
+    const uint64_t power = 1ull << Below(bits);
+    const uint64_t offset = Below(3);
+    return power + offset - 1;
+  }
+
   // A 64-bit pattern from where signed and unsigned arithmetic break: 0, ±1,
   // the extremes and their neighbours, powers of two and their neighbours, or
   // any value at all.
@@ -87,9 +97,9 @@ class HostileRandom {
         return PickFrom(kEdges);
       }
       case 1:
-        return (1ull << Below(64)) + (Below(3) - 1);
+        return PowerOfTwoNear(64);
       case 2:
-        return ~((1ull << Below(64)) + (Below(3) - 1)) + 1;  // the negative of a power of two, ±1
+        return ~PowerOfTwoNear(64) + 1;  // the negative of a power of two, ±1
       default:
         return Next();
     }
@@ -108,7 +118,7 @@ class HostileRandom {
         return PickFrom(kEdges);
       }
       case 1:
-        return static_cast<uint32_t>((1ull << Below(32)) + (Below(3) - 1));
+        return static_cast<uint32_t>(PowerOfTwoNear(32));
       default:
         return static_cast<uint32_t>(Next());
     }

@@ -54,3 +54,46 @@ class GuardedBytes {
   size_t readable_ = 0;
   uint8_t* base_ = nullptr;
 };
+
+// One process's or device's clock as a generator drives it. Every step is
+// chosen (so many ticks on, so many back, or past the top of the counter's
+// range and round to its bottom), so the interval a consumer must record is
+// known from the step itself, never from subtracting two stamps.
+class HostileTimeline {
+ public:
+  struct Step {
+    int64_t stamp = 0;
+    uint64_t gap = 0;  // ticks on from the previous stamp; 0 when the clock stood, went back or just started
+  };
+
+  bool started() const { return started_; }
+
+  // The first stamp, anywhere on the range.
+  Step Start(int64_t stamp) {
+    started_ = true;
+    memcpy(&bits_, &stamp, sizeof(bits_));
+    return {stamp, 0};
+  }
+  // gap ticks on (gap >= 1). Past the top of the range the counter wraps round
+  // to below where it was: a step back.
+  Step Forward(uint64_t gap) {
+    const uint64_t room = static_cast<uint64_t>(INT64_MAX) - bits_;  // ticks left above, as the generator keeps them
+    bits_ += gap;
+    return {Stamp(), gap <= room ? gap : 0};
+  }
+  // amount ticks back (0: the same stamp again), or to the bottom of the range.
+  Step Back(uint64_t amount) {
+    const uint64_t room = bits_ - static_cast<uint64_t>(INT64_MIN);
+    bits_ -= amount <= room ? amount : room;
+    return {Stamp(), 0};
+  }
+
+ private:
+  int64_t Stamp() const {
+    int64_t stamp;
+    memcpy(&stamp, &bits_, sizeof(stamp));
+    return stamp;
+  }
+  uint64_t bits_ = 0;
+  bool started_ = false;
+};

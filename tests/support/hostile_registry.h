@@ -117,8 +117,11 @@ inline std::wstring HostileLocaleText(HostileRandom& random) {
       }
       return code;
     }
-    case 1:
-      return random.HostileText(random.NearBound({0, 1, 2, 3, 4, 83, 84, 85, 86}), random.Pick<size_t>({1, 3, 20}));
+    case 1: {
+      // Drawn one after the other: as arguments of one call their order would be unspecified.
+      const size_t length = random.NearBound({0, 1, 2, 3, 4, 83, 84, 85, 86});
+      return random.HostileText(length, random.Pick<size_t>({1, 3, 20}));
+    }
     case 2: {
       std::wstring code = random.Pick<const wchar_t*>({L"de-", L"es-", L"zh-", L"fil-", L"pt_", L"xx-"});
       return code + std::wstring(random.NearBound({81, 82, 83, 84}) - code.size() + 2, L'x');

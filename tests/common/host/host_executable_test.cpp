@@ -231,7 +231,9 @@ TEST(FindHostExecutable, HostileModulePathsAndAliasFolders) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(2000);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
 
     const GeneratedModule module = HostileModulePath(random);

@@ -160,7 +160,9 @@ TEST(EscapeJsonString, HostileSystemText) {
   const size_t kCases = HostileCaseCount(5000);
   constexpr size_t kGuard = 32;
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
     const size_t length = random.OneIn(3) ? random.Below(1200)
                                           : random.NearBound({0, 1, 2, 84, 85, 127, 128, 170, 171, 255, 256, 299,

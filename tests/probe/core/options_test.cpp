@@ -110,8 +110,10 @@ std::wstring NoiseArgument(HostileRandom& random, bool crowded) {
     case 0:
       return random.Pick<const wchar_t*>({L"--LOAD", L"--load ", L" --load", L"-load", L"--loa", L"--minutes=5",
                                           L"\x2014load", L"--dir\xd800", L"--\xff0dload", L"", L"q", L"-", L"--"});
-    case 1:
-      return std::wstring(random.PickFrom(kOptionNames)) + random.HostileUnit();
+    case 1: {
+      const std::wstring name = random.PickFrom(kOptionNames);  // drawn before the unit, whatever the compiler
+      return name + random.HostileUnit();
+    }
     default:
       return random.HostileText(!crowded && random.OneIn(20) ? random.Between(1000, 5000) : random.Below(12), 2);
   }
@@ -203,7 +205,11 @@ LoadValue LoadWord(HostileRandom& random) {
     case 2: {  // one unit more, changed or missing: never a match
       std::wstring text = word.text;
       switch (random.Below(3)) {
-        case 0: text.insert(random.Below(text.size() + 1), random.HostileUnit()); break;
+        case 0: {
+          const size_t at = random.Below(text.size() + 1);  // drawn before the unit, whatever the compiler
+          text.insert(at, random.HostileUnit());
+          break;
+        }
         case 1: text.erase(random.Below(text.size()), 1); break;
         default: text[random.Below(text.size())] ^= 0x20; break;
       }
@@ -229,7 +235,9 @@ TEST(ParseOptions, HostileCommandLines) {
   const uint64_t seed = HostileSeed();
   const size_t kCases = HostileCaseCount(3000);
   for (size_t index = 0; index < kCases; ++index) {
-    SCOPED_TRACE(HostileCaseName(seed, index));
+    const std::string caseName = HostileCaseName(seed, index);
+    SCOPED_TRACE(caseName);
+    CaseNote::Set(caseName.c_str());  // a crash in the code under test names the case
     HostileRandom random(seed, index);
     double minutes = 15.0, limit = 87.0;
     int32_t load = kModeStandard, adapter = -1;

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr size_t kCases = 12000;
+constexpr size_t kEverydayCases = 12000;  // VANTOREL_HOSTILE_CASES may ask for more or fewer
 constexpr size_t kCasesPerSample = 300;
 constexpr int64_t kFrequency = 1000000;  // a counter that ticks once a microsecond
 constexpr uintptr_t kMouse = 0x1000;     // the steady mouse: one report every millisecond
@@ -194,10 +194,37 @@ struct Generated {
   size_t copied = 0;
   int64_t time = 0;    // the counter value the report arrives at
   RawReport expected;  // what the reader must make of it
+  bool moves = false;  // a mouse report that moved the pointer, so it counts
+  HostileTimeline::Step step;  // where a moving report took its device's clock
   const char* what = "";
 };
 
-Generated Generate(uint64_t seed, size_t index, int64_t& mouseClock, int64_t& keyClock, bool& keyDown) {
+// The next move of a device on its own clock: a first one anywhere, then steps
+// under 100 ms (each one an interval), at it and past it, of any length at all
+// (past the top of the range they wrap round below), none, or back.
+HostileTimeline::Step NextMove(HostileRandom& random, HostileTimeline& clock) {
+  if (!clock.started()) return clock.Start(random.EdgyInt64());
+  switch (random.Below(9)) {
+    case 0: return clock.Forward(1);
+    case 1:
+    case 2: return clock.Forward(random.Between(1, 99999));
+    case 3: return clock.Forward(random.Pick<uint64_t>({99998, 99999, 100000, 100001}));
+    case 4: return clock.Forward(random.Between(100000, 1ull << 40));
+    case 5: return clock.Forward(random.Edgy64() | 1);
+    case 6: return clock.Back(0);
+    case 7: return clock.Back(random.Edgy64());
+    default: return clock.Back(random.Between(1, 1000));
+  }
+}
+
+// A value that is not 0, from where arithmetic breaks.
+LONG NonZero32(HostileRandom& random) {
+  const uint32_t bits = random.Edgy32();
+  return static_cast<LONG>(bits != 0 ? bits : 1);
+}
+
+Generated Generate(uint64_t seed, size_t index, std::map<uintptr_t, HostileTimeline>& clocks, int64_t& mouseClock,
+                   int64_t& keyClock, bool& keyDown) {
   HostileRandom random(seed, index);
   Generated g;
   RAWINPUT input{};
@@ -213,11 +240,25 @@ Generated Generate(uint64_t seed, size_t index, int64_t& mouseClock, int64_t& ke
   input.header.hDevice = reinterpret_cast<HANDLE>(other);
   input.header.wParam = static_cast<WPARAM>(random.Next());
   if (mouse) {
+    // A move by either delta or by an absolute position, or a report that only
+    // carries buttons or the wheel: chosen first, so whether it counts is known.
     RAWMOUSE& m = input.data.mouse;
+    g.moves = !random.OneIn(4);
     m.usFlags = random.OneIn(3) ? static_cast<USHORT>(random.Next()) : 0;
     m.usButtonFlags = static_cast<USHORT>(random.Next());
     m.lLastX = random.OneIn(3) ? 0 : static_cast<LONG>(random.Edgy32());
     m.lLastY = random.OneIn(3) ? 0 : static_cast<LONG>(random.Edgy32());
+    if (!g.moves) {
+      m.usFlags &= ~MOUSE_MOVE_ABSOLUTE;
+      m.lLastX = 0;
+      m.lLastY = 0;
+    } else {
+      switch (random.Below(3)) {
+        case 0: m.lLastX = NonZero32(random); break;
+        case 1: m.lLastY = NonZero32(random); break;
+        default: m.usFlags |= MOUSE_MOVE_ABSOLUTE; break;
+      }
+    }
   } else {
     RAWKEYBOARD& k = input.data.keyboard;
     do {
@@ -240,7 +281,9 @@ Generated Generate(uint64_t seed, size_t index, int64_t& mouseClock, int64_t& ke
                       reinterpret_cast<HANDLE>(kMouse), 0};
       input.data.mouse.lLastX = 1;
       g.copied = input.header.dwSize;
-      time = mouseClock += 1000;
+      g.moves = true;
+      g.step = clocks[kMouse].started() ? clocks[kMouse].Forward(1000) : clocks[kMouse].Start(mouseClock);
+      time = mouseClock = g.step.stamp;
       break;
     case 3:
       g.what = "the steady keyboard repeats its key";
@@ -288,6 +331,12 @@ Generated Generate(uint64_t seed, size_t index, int64_t& mouseClock, int64_t& ke
   }
   // Malformed reports name the steady devices: if one were counted, their figures would be off.
   if (!valid) input.header.hDevice = reinterpret_cast<HANDLE>(mouse ? kMouse : kKeyboard);
+  // Another device's move arrives on that device's own clock.
+  const uintptr_t sender = reinterpret_cast<uintptr_t>(input.header.hDevice);
+  if (valid && input.header.dwType == RIM_TYPEMOUSE && sender != kMouse && g.moves) {
+    g.step = NextMove(random, clocks[sender]);
+    time = g.step.stamp;
+  }
   memcpy(g.bytes, &input, sizeof(g.bytes));
   g.time = time;
 
@@ -322,25 +371,22 @@ void ExpectSameReport(const RawReport& got, const RawReport& want) {
   }
 }
 
-// What a device's intervals must be: between two counted reports, the true
-// time from the one to the other, when it is positive and under 100 ms.
+// What a device's moves since the last sample must have left: each step its
+// clock took forward by less than 100 ms is one interval (a tick a
+// microsecond), while the list has room; a report that did not move counts
+// nowhere.
 struct MouseModel {
   bool seen = false;
-  int64_t last = 0;
   uint32_t count = 0;
   std::vector<double> intervalsUs;
 };
 
-void Expect(MouseModel& model, const MouseEvent& event) {
-  if (event.dx == 0 && event.dy == 0 && (event.flags & kMouseMoveAbsolute) == 0) return;
-  if (model.seen && event.time > model.last) {
-    const uint64_t ticks = static_cast<uint64_t>(event.time) - static_cast<uint64_t>(model.last);
-    if (ticks < 100000 && model.intervalsUs.size() < kMaxMouseIntervals) {
-      model.intervalsUs.push_back(static_cast<double>(ticks));
-    }
+void Expect(MouseModel& model, bool moves, const HostileTimeline::Step& step) {
+  if (!moves) return;
+  if (step.gap != 0 && step.gap < 100000 && model.intervalsUs.size() < kMaxMouseIntervals) {
+    model.intervalsUs.push_back(static_cast<double>(step.gap));
   }
   model.seen = true;
-  model.last = event.time;
   ++model.count;
 }
 
@@ -360,6 +406,7 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
   HostileRandom clocks(seed, ~0ull);
   int64_t mouseClock = static_cast<int64_t>(clocks.Between(1, 1ull << 60));
   int64_t keyClock = mouseClock;
+  std::map<uintptr_t, HostileTimeline> deviceClocks;
   bool keyDown = false;
   std::map<uintptr_t, MouseModel> mice;
   uint32_t keyPresses = 0;
@@ -367,7 +414,8 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
   uint32_t otherKeyDowns = 0;
   bool keyHeld = false;
   char line[kInputLineBytes + 16];
-  for (size_t i = 0; i < kCases; ++i) {
+  const size_t cases = HostileCaseCount(kEverydayCases);
+  for (size_t i = 0; i < cases; ++i) {
     const std::string caseName = HostileCaseName(seed, i);
     SCOPED_TRACE(caseName);
     CaseNote::Set(caseName.c_str());
@@ -375,18 +423,20 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
       // A runaway mouse and keyboard: more reports in one period than the
       // lists keep, at counter values that may run across the end of the range.
       HostileRandom burst(seed, 0x300000000ull + i);
-      uint64_t timeBits = burst.Edgy64();
+      HostileTimeline& clock = deviceClocks[kRunaway];
+      uint64_t timeBits = 0;  // the keyboard's reports follow on from the mouse's last
       for (size_t k = 0; k < kMaxMouseIntervals + 100; ++k) {
-        timeBits += burst.Between(1, 3);
+        const HostileTimeline::Step step =
+            clock.started() ? clock.Forward(burst.Between(1, 3)) : clock.Start(burst.EdgyInt64());
+        memcpy(&timeBits, &step.stamp, sizeof(timeBits));
         RAWINPUT input{};
         input.header = {RIM_TYPEMOUSE, static_cast<DWORD>(sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE)),
                         reinterpret_cast<HANDLE>(kRunaway), 0};
         input.data.mouse.lLastY = -1;
-        int64_t time;
-        memcpy(&time, &timeBits, sizeof(time));
-        const RawReport report = ReadRawInputReport(guarded.Place(&input, input.header.dwSize), input.header.dwSize, time);
+        const RawReport report =
+            ReadRawInputReport(guarded.Place(&input, input.header.dwSize), input.header.dwSize, step.stamp);
         ASSERT_EQ(static_cast<int>(report.kind), static_cast<int>(RawReportKind::kMouse));
-        Expect(mice[kRunaway], report.mouse);
+        Expect(mice[kRunaway], true, step);
         CountMouseEvent(tables.pointers, report.mouse, kFrequency, HostileDeviceName);
       }
       for (size_t k = 0; k < kMaxRepeatIntervals + 100; ++k) {
@@ -397,13 +447,13 @@ TEST(RawInput, HostileReportsAndDeviceNamesAmongSteadyInput) {
         ++otherKeyDowns;
       }
     }
-    Generated g = Generate(seed, i, mouseClock, keyClock, keyDown);
+    Generated g = Generate(seed, i, deviceClocks, mouseClock, keyClock, keyDown);
     SCOPED_TRACE(g.what);
     const uint8_t* bytes = guarded.Place(g.bytes, g.copied);
     const RawReport report = ReadRawInputReport(bytes, g.copied, g.time);
     ExpectSameReport(report, g.expected);
     if (report.kind == RawReportKind::kMouse) {
-      Expect(mice[report.mouse.device], report.mouse);
+      Expect(mice[report.mouse.device], g.moves, g.step);
       CountMouseEvent(tables.pointers, report.mouse, kFrequency, HostileDeviceName);
     } else if (report.kind == RawReportKind::kKeyboard) {
       if (report.key.device == kKeyboard) {

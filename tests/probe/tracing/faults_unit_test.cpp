@@ -103,8 +103,19 @@ TEST(ThreadOwnerCache, AsksOncePerThreadAndEmptiesPastItsBound) {
   EXPECT_EQ(ResolveProcessId(cache, 0, 5, CountingOwner), 1005u);
   EXPECT_EQ(ResolveProcessId(cache, 0xFFFFFFFF, 5, CountingOwner), 1005u);
   EXPECT_EQ(ownerLookups, 1);
-  for (uint32_t tid = 10; cache.size() <= kThreadOwnerCacheLimit; ++tid) ResolveProcessId(cache, 0, tid, CountingOwner);
-  EXPECT_EQ(cache.size(), kThreadOwnerCacheLimit + 1);
+  // Thread 5 is held; 50,000 more threads fill the cache to 50,001 entries
+  // without emptying it, and the next new thread empties it. The loop is
+  // bounded and says at which entry the cache emptied, so a bound set too low
+  // fails here at once.
+  constexpr size_t kHeld = 50000;
+  for (uint32_t added = 1; added <= kHeld; ++added) {
+    ResolveProcessId(cache, 0, 10 + added, CountingOwner);
+    if (cache.size() != 1u + added) {
+      ADD_FAILURE() << "the cache held " << cache.size() << " entries after " << added << " new threads";
+      break;
+    }
+  }
+  EXPECT_EQ(cache.size(), kHeld + 1);
   ResolveProcessId(cache, 0, 999999, CountingOwner);
   EXPECT_EQ(cache.size(), 1u) << "past 50000 entries the cache starts over";
   ownerLookups = 0;
@@ -213,13 +224,16 @@ TEST(FaultsSample, NoFurtherItemOnceTheLineReaches7300) {
   size_t listed = 0;
   const size_t withoutName = SizedSample(eleven, &listed).size() - 2;  // without the closing "]}"
   ASSERT_EQ(listed, 11u);
-  ASSERT_LT(withoutName, kFaultsItemsStopAt - 1);
-  ASSERT_LE(kFaultsItemsStopAt - withoutName, 590u) << "the names no longer bring the line near the stop";
+  // The stop as the host's reader knows it, written out: a test that used the
+  // constant would move with it.
+  constexpr size_t kStop = 7300;
+  ASSERT_LT(withoutName, kStop - 1);
+  ASSERT_LE(kStop - withoutName, 590u) << "the names no longer bring the line near the stop";
 
   const struct Case {
     size_t length;  // of the line after eleven items
     size_t listed;
-  } cases[] = {{kFaultsItemsStopAt, 11}, {kFaultsItemsStopAt - 1, 12}};
+  } cases[] = {{kStop, 11}, {kStop - 1, 12}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "a line of " << c.length << " after eleven items");
     sizedNames[sizedId] = EscapedLength(c.length - withoutName);

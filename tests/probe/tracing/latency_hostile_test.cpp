@@ -20,8 +20,29 @@ namespace {
 // 1,024,000 ticks a second: a duration of D ticks is exactly D / 1.024 µs.
 constexpr double kMsPerTick = 1000.0 / 1024000.0;
 constexpr uint64_t kLongestTicks = 512000;  // 500000.0 µs
-constexpr size_t kCases = 6000;
+constexpr size_t kEverydayCases = 6000;     // VANTOREL_HOSTILE_CASES may ask for more or fewer
 constexpr size_t kCasesPerSample = 500;
+
+// Durations by band, so every count is known from how a record was made:
+// 512 ticks are 500 µs, 1024 are 1000 µs, 2048 are 2000 µs. Ordinary records
+// stay at or below kOrdinaryLongest; each second's longest record (its peak)
+// lies above all of them and above the peaks of the seconds before it.
+constexpr uint64_t kPeakRoom = 100000;
+constexpr uint64_t kOrdinaryLongest = kLongestTicks - kPeakRoom;
+struct Band {
+  uint64_t lowest, highest;
+  uint32_t o5, o10, o20;  // 1 when a duration of the band counts over 500, 1000, 2000 µs
+};
+constexpr Band kBands[] = {{1, 511, 0, 0, 0}, {512, 1023, 1, 0, 0}, {1024, 2047, 1, 1, 0}, {2048, kOrdinaryLongest, 1, 1, 1}};
+constexpr Band kPeakBand = {kOrdinaryLongest + 1, kLongestTicks, 1, 1, 1};
+
+// A second's longest record, and a later one just as long (which must not take its place).
+constexpr size_t kPeakAt = 137;
+constexpr size_t kTwinAt = 400;
+struct Peak {
+  uint64_t ticks;
+  int32_t index;
+};
 
 // Four drivers below 4 GiB, where a 32-bit routine can reach them, and two
 // where 64-bit kernels load theirs; all far more than 96 MiB apart.
@@ -37,6 +58,7 @@ struct Generated {
   bool isr = false;
   uint64_t ticks = 0;
   int32_t index = kUnattributed;
+  Band band = {};
   const char* what = "";
 };
 
@@ -49,8 +71,10 @@ uint64_t RoutineFor(HostileRandom& random, int32_t j, bool below4GiB) {
       return 0;
     case 1:
       return random.Between(1, kBases[0] - 1);
-    case 2:
-      return kBases[random.Below(kLowDrivers)] + random.Between(kLargestDriverDistance + 1, 0x0FFFFFFF);
+    case 2: {
+      const uint64_t base = kBases[random.Below(kLowDrivers)];  // drawn before the distance, whatever the compiler
+      return base + random.Between(kLargestDriverDistance + 1, 0x0FFFFFFF);
+    }
     case 3:
       return kBases[kDrivers - 1] + random.Between(kLargestDriverDistance + 1, ~0ull - kBases[kDrivers - 1]);
     default:
@@ -67,7 +91,7 @@ void PlaceTimes(HostileRandom& random, uint64_t ticks, int64_t& start, int64_t& 
     const uint64_t startBits = stampBits - ticks;
     memcpy(&stamp, &stampBits, sizeof(stamp));
     memcpy(&start, &startBits, sizeof(start));
-    if (start <= stamp) return;  // not wrapped past the lowest value
+    if (start <= stamp && start != 0) return;  // not wrapped past the lowest value; a start time it has
   }
 }
 
@@ -83,7 +107,7 @@ std::vector<uint8_t> Payload(int64_t start, uint64_t routine, bool layout32, siz
   return payload;
 }
 
-Generated Generate(uint64_t seed, size_t index) {
+Generated Generate(uint64_t seed, size_t index, const Peak* peak) {
   HostileRandom random(seed, index);
   static constexpr UCHAR kOpcodes[] = {50, 67, 66, 68, 69};
   Generated g;
@@ -94,9 +118,21 @@ Generated Generate(uint64_t seed, size_t index) {
   GUID provider = kPerfInfoGuid;
   UCHAR op = opcode;
   size_t extra = random.OneIn(3) ? random.Between(1, 48) : 0;
-  g.ticks = random.Between(1, kLongestTicks);
-  if (random.OneIn(20)) g.ticks = random.OneIn(2) ? 1 : kLongestTicks;
+  g.band = kBands[random.Below(std::size(kBands))];
+  switch (random.Below(6)) {
+    case 0: g.ticks = g.band.lowest; break;
+    case 1: g.ticks = g.band.highest; break;
+    default: g.ticks = random.Between(g.band.lowest, g.band.highest); break;
+  }
   g.index = static_cast<int32_t>(random.Below(header32 ? kLowDrivers + 1 : kDrivers + 1)) - 1;
+  if (peak != nullptr) {
+    // Valid, at its given length and driver; a 32-bit header only for a driver below 4 GiB.
+    g.band = kPeakBand;
+    g.ticks = peak->ticks;
+    g.index = peak->index;
+    if (g.index >= kLowDrivers) header32 = false;
+    layout32 = header32;
+  }
   uint64_t routine = RoutineFor(random, g.index, header32);
   bool accepted = true;
   size_t cut = SIZE_MAX;  // payload length when truncated
@@ -104,7 +140,7 @@ Generated Generate(uint64_t seed, size_t index) {
   bool startZero = false;
 
   // Two in five records are valid; each of the others has one hostile field.
-  switch (random.Below(20)) {
+  switch (peak != nullptr ? 20 : random.Below(20)) {
     case 0:
       g.what = "another provider";
       provider = random.OneIn(2) ? GUID{0x3d6fa8d3, 0xfe05, 0x11d0, {0x9d, 0xda, 0x00, 0xc0, 0x4f, 0xd7, 0xba, 0x7c}}
@@ -170,6 +206,9 @@ Generated Generate(uint64_t seed, size_t index) {
       g.nullData = true;
       accepted = false;
       break;
+    case 20:
+      g.what = "the longest record of its second";
+      break;
     default:
       g.what = "valid";
       break;
@@ -227,14 +266,28 @@ TEST(LatencyCallback, HostileRecordsAmongValidOnesAreDroppedOrCountedExactly) {
   InitLatencyState(state, HostileDrivers(seed), kMsPerTick);
   ASSERT_EQ(state.drivers.entries.size(), static_cast<size_t>(kDrivers));
 
-  std::map<int32_t, DriverStats> expected;
-  LatencySample expectedSample;
+  // What each driver must show, counted from how the records were made.
+  struct Expected {
+    uint32_t n = 0, o5 = 0, o10 = 0, o20 = 0;
+    bool isr = false;
+    uint64_t ticks = 0;      // all of its records together
+    uint64_t peakTicks = 0;  // its latest peak, the longest it has had; 0 while it had none
+  };
+  std::map<int32_t, Expected> expected;
+  uint32_t sampleCount = 0;
+  uint32_t sampleOver = 0;
   size_t accepted = 0;
-  for (size_t i = 0; i < kCases; ++i) {
+  const size_t cases = HostileCaseCount(kEverydayCases);
+  ASSERT_LT(cases / kCasesPerSample, kPeakRoom) << "more seconds than peaks of their own";
+  for (size_t i = 0; i < cases; ++i) {
     const std::string caseName = HostileCaseName(seed, i);
     SCOPED_TRACE(caseName);
     CaseNote::Set(caseName.c_str());
-    Generated g = Generate(seed, i);
+    const size_t second = i / kCasesPerSample;
+    const Peak peak = {kPeakBand.lowest + second, static_cast<int32_t>(second % (kDrivers + 1)) - 1};
+    const Peak twin = {peak.ticks, static_cast<int32_t>((second + 3) % (kDrivers + 1)) - 1};
+    const Peak* forced = i % kCasesPerSample == kPeakAt ? &peak : i % kCasesPerSample == kTwinAt ? &twin : nullptr;
+    Generated g = Generate(seed, i, forced);
     SCOPED_TRACE(g.what);
     EVENT_RECORD record = AsRecord(g.event, &state);
     record.UserData = g.nullData ? nullptr : guarded.Place(g.event.payload.data(), g.event.payload.size());
@@ -246,42 +299,56 @@ TEST(LatencyCallback, HostileRecordsAmongValidOnesAreDroppedOrCountedExactly) {
       ASSERT_EQ(parsed.isr, g.isr);
       ASSERT_DOUBLE_EQ(parsed.durationUs, UsOf(g.ticks));
       ASSERT_EQ(AttributeDriver(state.drivers, parsed.routine), g.index) << std::hex << parsed.routine;
-      AddToStats(expected[g.index], UsOf(g.ticks), g.isr);
-      AddToSample(expectedSample, UsOf(g.ticks), g.index);
+      Expected& e = expected[g.index];
+      e.n += 1;
+      e.o5 += g.band.o5;
+      e.o10 += g.band.o10;
+      e.o20 += g.band.o20;
+      e.isr = e.isr || g.isr;
+      e.ticks += g.ticks;
+      if (forced != nullptr) e.peakTicks = forced->ticks;
+      sampleCount += 1;
+      sampleOver += g.band.o10;
       ++accepted;
     }
     LatencyEventCallback(&record);
 
     if ((i + 1) % kCasesPerSample == 0) {
       const LatencySample sample = TakeLatencySample(state);
-      EXPECT_EQ(sample.count, expectedSample.count);
-      EXPECT_EQ(sample.over, expectedSample.over);
-      EXPECT_DOUBLE_EQ(sample.largest, expectedSample.largest);
-      EXPECT_EQ(sample.index, expectedSample.index);
+      EXPECT_EQ(sample.count, sampleCount);
+      EXPECT_EQ(sample.over, sampleOver);
+      EXPECT_DOUBLE_EQ(sample.largest, UsOf(peak.ticks)) << "the second's longest record";
+      EXPECT_EQ(sample.index, peak.index) << "the earlier of two equally long records keeps the place";
       char text[kDriverTextBytes];
       char line[kLatencyLineBytes];
       FormatDriverText(state.drivers, sample.index, text, sizeof(text));
       FormatLatencySample(line, sizeof(line), static_cast<double>(i) / 100.0, sample, text);
       const nlohmann::json json = ParseBounded(line, sizeof(line));
-      EXPECT_EQ(json.value("n", 0u), expectedSample.count);
-      EXPECT_EQ(json.value("over", 0u), expectedSample.over);
-      expectedSample = LatencySample{};
+      EXPECT_EQ(json.value("n", 0u), sampleCount);
+      EXPECT_EQ(json.value("over", 0u), sampleOver);
+      sampleCount = 0;
+      sampleOver = 0;
     }
   }
-  EXPECT_GT(accepted, kCases / 3) << "the valid records are a good share of the table";
+  EXPECT_GT(accepted, cases / 3) << "the valid records are a good share of the table";
 
   const std::vector<RankedDriver> snapshot = SnapshotDriverStats(state);
   ASSERT_EQ(snapshot.size(), expected.size());
   for (const auto& [index, stats] : snapshot) {
     SCOPED_TRACE(index);
-    const DriverStats& want = expected.at(index);
+    const Expected& want = expected.at(index);
     EXPECT_EQ(stats.n, want.n);
     EXPECT_EQ(stats.o5, want.o5);
     EXPECT_EQ(stats.o10, want.o10);
     EXPECT_EQ(stats.o20, want.o20);
     EXPECT_EQ(stats.isr, want.isr);
-    EXPECT_DOUBLE_EQ(stats.max, want.max);
-    EXPECT_NEAR(stats.total, want.total, want.total * 1e-12);
+    if (want.peakTicks != 0) {
+      EXPECT_DOUBLE_EQ(stats.max, UsOf(want.peakTicks)) << "the driver's worst is its latest peak";
+    } else {
+      EXPECT_GE(stats.max, UsOf(1));
+      EXPECT_LE(stats.max, UsOf(kOrdinaryLongest));
+    }
+    EXPECT_NEAR(stats.total, UsOf(want.ticks), UsOf(want.ticks) * 1e-12);
   }
   for (bool final : {false, true}) {
     const std::string line = BuildDriversLine(state.drivers, RankDrivers(snapshot), final);
