@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "tests/support/unix_program.h"
 #include "tests/support/whole_file.h"
 
 // The Unix path of a Windows path in the prefix (its last part need not
@@ -41,19 +42,7 @@ inline bool RunUnixShell(const std::string& commands, DWORD timeoutMs = 20000) {
                                   unixStatus + "'\n")) {
     return false;
   }
-  std::wstring command = L"Z:\\bin\\sh \"" + std::wstring(unixScript.begin(), unixScript.end()) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    return false;
-  }
-  // For a Unix program Wine hands back no process handle and a stale thread
-  // handle, which may be one of ours (a test's captured output): neither is closed.
-  if (info.hProcess) {
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-  }
+  if (!StartUnixProgram(L"Z:\\bin\\sh \"" + std::wstring(unixScript.begin(), unixScript.end()) + L"\"")) return false;
   bool ok = false;
   for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
     std::string code;

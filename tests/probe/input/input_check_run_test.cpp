@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/probe_process.h"
+#include "tests/support/unix_program.h"
 #include "tests/support/utf8.h"
 #include "tests/support/whole_file.h"
 #include "tools/hid_standin/hid_standin_names.h"
@@ -56,21 +57,8 @@ class Injector {
         !WriteWholeFile(WindowsPath("run.sh"), run)) {
       return false;
     }
-    // Wine starts a Unix program as it is; its process handle cannot be
-    // waited for, so the script reports its end through a file.
-    std::wstring command = L"Z:\\bin\\sh " + std::wstring(folder_.begin(), folder_.end()) + L"/run.sh";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-      return false;
-    }
-    // For a Unix program Wine hands back no process handle and a stale thread
-    // handle, which may be one of ours (a test's captured output): neither is closed.
-    if (info.hProcess) {
-      CloseHandle(info.hProcess);
-      CloseHandle(info.hThread);
-    }
+    // The script cannot be waited for: it reports its end through a file.
+    if (!StartUnixProgram(L"Z:\\bin\\sh " + std::wstring(folder_.begin(), folder_.end()) + L"/run.sh")) return false;
     for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
       std::string status;
       if (ReadWholeFile(WindowsPath("status"), status)) return status.rfind("0", 0) == 0;
