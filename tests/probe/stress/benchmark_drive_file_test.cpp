@@ -14,6 +14,7 @@
 #include "probe/stress/benchmark_unit.h"
 #include "probe/stress/drive_file.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/folder_names.h"
 #include "tests/support/unix_link.h"
 #include "tests/support/whole_file.h"
 
@@ -45,19 +46,6 @@ BenchRun RunBenchInto(const std::wstring& dir, const BenchmarkEnvironment& env =
   }
   stopFlag.store(kRunning);
   return run;
-}
-
-std::vector<std::wstring> NamesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -206,8 +194,8 @@ TEST(BenchDriveFile, FreeNameGivesTheThreeResultsInTheFolderGiven) {
         for (const nlohmann::json& value : line["values"]) EXPECT_GT(value.get<double>(), 0.0);
       }
     }
-    EXPECT_TRUE(NamesIn(tree.target).empty()) << "the drive test left its file behind";
-    EXPECT_EQ(NamesIn(tree.outside), std::vector<std::wstring>{L"victim.bin"});
+    EXPECT_TRUE(NamesInFolder(tree.target).empty()) << "the drive test left its file behind";
+    EXPECT_EQ(NamesInFolder(tree.outside), std::vector<std::wstring>{L"victim.bin"});
   }
 }
 
@@ -245,7 +233,7 @@ TEST(BenchDriveFile, FolderSwappedForALinkAfterItWasOpenedChangesNothingOutside)
   ExpectProcessorAndDriveStepLines(run.lines, count);
   std::string victimNow;
   EXPECT_TRUE(ReadWholeFile(tree.victim, victimNow) && victimNow == tree.kVictimBytes) << "the victim was changed";
-  EXPECT_EQ(NamesIn(tree.outside), std::vector<std::wstring>{L"victim.bin"}) << "a file was made outside";
+  EXPECT_EQ(NamesInFolder(tree.outside), std::vector<std::wstring>{L"victim.bin"}) << "a file was made outside";
 
   RemoveUnixLink(tree.target);
   // Wine deletes a file on close by the name it was opened with, which now

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "probe/stress/benchmark.h"
+#include "tests/support/folder_names.h"
 #include "tests/support/probe_process.h"
 
 namespace {
@@ -62,19 +63,6 @@ std::wstring NewTempFolder(const wchar_t* name) {
   return folder;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 void ExpectStep(const EventLine& line, const char* step) {
   SCOPED_TRACE(line.text);
   EXPECT_EQ(line.json.value("step", ""), step);
@@ -115,7 +103,7 @@ TEST(BenchRun, AllStepsWithADriveFolder) {
   ASSERT_TRUE(probe.WaitForLines(8, 60000));
   bool seen = false;
   for (int i = 0; i < 200 && !seen; ++i) {
-    for (const std::wstring& name : FilesIn(folder)) seen = seen || name == expectedFile;
+    for (const std::wstring& name : NamesInFolder(folder)) seen = seen || name == expectedFile;
     if (!seen) Sleep(20);
   }
   EXPECT_TRUE(seen) << "no drive test file with our process id in the folder";
@@ -130,7 +118,7 @@ TEST(BenchRun, AllStepsWithADriveFolder) {
   ExpectResult(lines[10], "iops", "drive");
   EXPECT_EQ(lines[11].text, "{\"event\":\"end\",\"reason\":\"done\"}");
 
-  EXPECT_TRUE(FilesIn(folder).empty()) << "the drive test left its file behind";
+  EXPECT_TRUE(NamesInFolder(folder).empty()) << "the drive test left its file behind";
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -180,7 +168,7 @@ TEST(BenchRun, QuitDuringMemoryAndDriveSteps) {
     ASSERT_EQ(lines.size(), c.stepLine + 2);
     ExpectStep(lines[c.stepLine], c.step);
     EXPECT_EQ(lines.back().text, "{\"event\":\"end\",\"reason\":\"stopped\"}");
-    EXPECT_TRUE(FilesIn(folder).empty()) << "the drive test left its file behind";
+    EXPECT_TRUE(NamesInFolder(folder).empty()) << "the drive test left its file behind";
     RemoveDirectoryW(folder.c_str());
   }
 }
